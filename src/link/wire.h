@@ -1,0 +1,60 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <array>
+#include <optional>
+
+// The datagrams between client and device, UDP port 9118 at both ends.
+namespace wire {
+
+constexpr quint16 port = 9118;
+constexpr qint16 command_marker = 255;
+
+enum Command : qint16 {
+    cmd_poll = 1,
+    cmd_connect = 2,
+    cmd_hang_up = 3,
+    cmd_multilink = 4,
+    cmd_singlelink = 5,
+};
+
+enum ReplyType : qint16 {
+    reply_repoll = 252,
+    reply_status = 253,
+    reply_full_status = 254,
+};
+
+enum Flag : qint16 {
+    flag_link_up = 0x01,
+    flag_dialing = 0x02,
+    flag_multilink_up = 0x04,
+    right_connect = 0x08,
+    right_hang_up = 0x10,
+    right_multilink = 0x20,
+    right_singlelink = 0x40,
+};
+
+// Five elements: type, type, flags, flags, and a last one that stays 0.
+using Reply = std::array<qint16, 5>;
+
+// marker, marker, code, code, 0: always five bytes.
+QByteArray command_bytes(qint16 marker, qint16 code);
+
+// The first four bytes of a datagram; nothing for a datagram shorter than four bytes.
+std::optional<Reply> read_reply(const QByteArray& datagram);
+// Both pairs agree; nothing else is checked.
+bool reply_valid(const Reply& reply);
+
+// The command a button sends, from the link flags at the moment of the click.
+qint16 connect_command(bool link_up, bool dialing);
+qint16 multilink_command(bool link_up, bool dialing, bool multilink_up);
+
+// A status datagram as the device sends it: type, type, flags, flags.
+QByteArray status_bytes(int type, int flags);
+
+// One line of human-readable meaning, for logs: "poll", "status 254 line up, rights 0x18".
+QString describe(const QByteArray& datagram);
+
+} // namespace wire

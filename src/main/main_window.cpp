@@ -1,0 +1,241 @@
+#include "main/main_window.h"
+
+#include "main/pictures.h"
+#include "platform/datagram_socket.h"
+#include "platform/settings_opener.h"
+#include "platform/ui.h"
+#include "settings/globals.h"
+
+#include <QCloseEvent>
+#include <QDir>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+#include <QTimer>
+
+namespace {
+
+constexpr int design_height = 570;
+constexpr int wide_width = 2648;
+constexpr int narrow_width = 1815;
+// Border of a fixed tool window on each side, used until the window manager reports its frame.
+constexpr int default_border = 45;
+// Where the window opens when the settings file gives no position.
+constexpr float default_left = 1410;
+constexpr float default_top = 1380;
+
+} // namespace
+
+void set_timer_enabled(QTimer* timer, bool enabled)
+{
+    if (!enabled)
+        timer->stop();
+    else if (!timer->isActive())
+        timer->start();
+}
+
+Main::Main(const MainServices& services, QWidget* parent)
+    : QWidget(parent,
+        Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
+    , socket(services.socket)
+    , m_clock(services.clock)
+    , m_boxes(services.boxes)
+    , m_settings(services.settings)
+{
+    build_controls();
+    Form_Load();
+}
+
+Main::~Main() = default;
+
+void Main::build_controls()
+{
+    setWindowTitle(QStringLiteral("Tembrill Connect"));
+    setWindowIcon(pictures::window_icon());
+    setFont(ui::sans_font(8.25));
+    setFixedHeight(ui::twips_to_px(this, design_height));
+
+    auto place = [this](QWidget* w, int l, int t, int wd, int h) {
+        w->setGeometry(ui::twips_rect(this, l, t, wd, h));
+    };
+    auto image = [&](int l, int t, int wd, int h, const QPixmap& pm) {
+        auto* label = new QLabel(this);
+        label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        label->setPixmap(pm);
+        place(label, l, t, wd, h);
+        return label;
+    };
+    auto duration_label = [&](int l, int t) {
+        auto* label = new QLabel(QStringLiteral("00:00:00"), this);
+        label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        label->setAutoFillBackground(true);
+        place(label, l, t, 735, 255);
+        return label;
+    };
+
+    CallOption = new QPushButton(QStringLiteral("--"), this);
+    place(CallOption, 0, 0, 150, 555);
+    connect = new QPushButton(QStringLiteral("Connect"), this);
+    place(connect, 840, 10, 855, 255);
+    multilink = new QPushButton(QStringLiteral("Multilink"), this);
+    place(multilink, 840, 250, 855, 255);
+
+    led_on = image(2880, 0, 240, 240, pictures::lamp(pictures::Lamp::Lit));
+    led_off = image(2880, 120, 240, 240, pictures::lamp(pictures::Lamp::Unlit));
+    led_red = image(2880, 240, 240, 240, pictures::lamp(pictures::Lamp::Red));
+    for (QLabel* source : { led_on, led_off, led_red })
+        source->setVisible(false);
+    connected = image(555, 15, 240, 240, led_off->pixmap());
+    multilinked = image(555, 255, 240, 240, led_off->pixmap());
+    online_time = duration_label(1800, 45);
+    multilink_time = duration_label(1800, 285);
+    Image3 = image(120, 0, 480, 480, pictures::logo());
+    // The lamps lie over the logo's right edge; keep them on top.
+    connected->raise();
+    multilinked->raise();
+
+    // Tab order: connect, multilink, (the labels take no focus), CallOption.
+    setTabOrder(connect, multilink);
+    setTabOrder(multilink, CallOption);
+    connect->setFocus();
+
+    Timer1 = new QTimer(this);
+    Timer1->setInterval(100);
+    Timer2 = new QTimer(this);
+    Timer2->setInterval(1000);
+    Timer3 = new QTimer(this);
+    Timer3->setInterval(500);
+
+    QObject::connect(CallOption, &QPushButton::clicked, this, &Main::CallOption_Click);
+    QObject::connect(connect, &QPushButton::clicked, this, &Main::connect_Click);
+    QObject::connect(multilink, &QPushButton::clicked, this, &Main::multilink_Click);
+    QObject::connect(Timer1, &QTimer::timeout, this, &Main::Timer1_Timer);
+    QObject::connect(Timer2, &QTimer::timeout, this, &Main::Timer2_Timer);
+    QObject::connect(Timer3, &QTimer::timeout, this, &Main::Timer3_Timer);
+    QObject::connect(socket, &DatagramSocket::DataArrival, this, &Main::socket_DataArrival);
+    QObject::connect(socket, &DatagramSocket::Error, this, &Main::socket_Error);
+    QObject::connect(socket, &DatagramSocket::SendFailed, this,
+        [this](const SocketError& e) { show_send_error(e.number, e.description); });
+
+    set_position(default_top, default_left);
+}
+
+void Main::Form_Load()
+{
+    link_up = false;
+    multilink_up = false;
+    dialing = false;
+    Timer1->stop();
+    // Fixed now: a later change of the current directory does not move the file. The separator
+    // is always appended, so a root directory gives a doubled one, which works as well.
+    settings_path = QDir::toNativeSeparators(QDir::currentPath()) + QDir::separator()
+        + QStringLiteral("remote.inf");
+    read_settings();
+    set_window_width();
+    reset_constat();
+    status_seen = false;
+    set_timer_enabled(Timer2, true);
+    online_secs = 0;
+    multilink_secs = 0;
+}
+
+void Main::Form_Unload()
+{
+    // A failed write leaves the previous file intact; the window closes all the same.
+    write_settings();
+}
+
+void Main::closeEvent(QCloseEvent* event)
+{
+    event->accept();
+    if (m_unloaded)
+        return;
+    m_unloaded = true;
+    Form_Unload();
+    Timer1->stop();
+    Timer2->stop();
+    Timer3->stop();
+    emit unloaded();
+}
+
+void Main::set_window_width()
+{
+    m_outer_twips = Globals::show_duration ? wide_width : narrow_width;
+    apply_width();
+}
+
+void Main::apply_width()
+{
+    const int outer = ui::twips_to_px(this, m_outer_twips);
+    const int frame = isVisible() && frameGeometry().width() > width()
+        ? frameGeometry().width() - width()
+        : 2 * ui::twips_to_px(this, default_border);
+    const int client = std::max(1, outer - frame);
+    if (width() != client || minimumWidth() != client)
+        setFixedWidth(client);
+}
+
+double Main::outer_width_twips() const
+{
+    return ui::px_to_twips(this, frameGeometry().width());
+}
+
+void Main::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    apply_width();
+}
+
+void Main::set_position(float top, float left)
+{
+    m_top = top;
+    m_left = left;
+    m_placing = true;
+    move(ui::twips_to_px(this, left), ui::twips_to_px(this, top));
+    m_placing = false;
+}
+
+void Main::moveEvent(QMoveEvent* event)
+{
+    QWidget::moveEvent(event);
+    // The window manager reports the frame once the window is mapped: fit the width to it.
+    apply_width();
+    if (m_placing)
+        return;
+    const QPoint at = pos();
+    if (at.x() != ui::twips_to_px(this, m_left))
+        m_left = float(ui::px_to_twips(this, at.x()));
+    if (at.y() != ui::twips_to_px(this, m_top))
+        m_top = float(ui::px_to_twips(this, at.y()));
+}
+
+void Main::place_window(float top, float left)
+{
+    // A tool window has no taskbar entry: one placed wholly off every screen could never be
+    // reached again, so it stays at its default position instead.
+    const QRect rect(ui::twips_to_px(this, left), ui::twips_to_px(this, top),
+        ui::twips_to_px(this, narrow_width), ui::twips_to_px(this, design_height));
+    const QList<QScreen*> screens = QGuiApplication::screens();
+    for (const QScreen* s : screens) {
+        if (s->geometry().intersects(rect)) {
+            set_position(top, left);
+            return;
+        }
+    }
+}
+
+void Main::CallOption_Click()
+{
+    const QString remembered = Globals::ip_address;
+    m_settings->open_settings();
+    if (!Globals::settings_accepted || m_unloaded)
+        return;
+    set_window_width();
+    if (Globals::ip_address != remembered) {
+        socket->setRemoteHost(Globals::ip_address);
+        reset_constat();
+        status_seen = false;
+        set_timer_enabled(Timer2, true);
+    }
+}

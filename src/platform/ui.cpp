@@ -1,0 +1,59 @@
+#include "platform/ui.h"
+
+#include <QFontDatabase>
+#include <QWidget>
+
+#include <cmath>
+
+namespace ui {
+
+QString pick_family(const QStringList& families)
+{
+    for (const QString& f : families) {
+        if (QFontDatabase::hasFamily(f))
+            return f;
+    }
+    return QFontDatabase::systemFont(QFontDatabase::GeneralFont).family();
+}
+
+static QFont make(const QStringList& families, double points, bool underline)
+{
+    QFont f(pick_family(families));
+    f.setPointSizeF(points);
+    f.setUnderline(underline);
+    f.setWeight(QFont::Normal);
+    return f;
+}
+
+QFont sans_font(double points, bool underline)
+{
+    return make({ "MS Sans Serif", "Microsoft Sans Serif", "Liberation Sans", "Arial",
+                    "Arimo", "Helvetica" },
+        points, underline);
+}
+
+QFont narrow_font(double points, bool underline)
+{
+    return make({ "Arial Narrow", "Liberation Sans Narrow", "Nimbus Sans Narrow",
+                    "DejaVu Sans Condensed", "Liberation Sans" },
+        points, underline);
+}
+
+int twips_to_px(const QWidget* w, double twips)
+{
+    return int(std::lround(twips * w->logicalDpiX() / 1440.0));
+}
+
+double px_to_twips(const QWidget* w, int px)
+{
+    return px * 1440.0 / w->logicalDpiX();
+}
+
+QRect twips_rect(const QWidget* w, int left, int top, int width, int height)
+{
+    const int x = twips_to_px(w, left);
+    const int y = twips_to_px(w, top);
+    return QRect(x, y, twips_to_px(w, left + width) - x, twips_to_px(w, top + height) - y);
+}
+
+} // namespace ui

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QFont>
+#include <QRect>
+#include <QStringList>
+
+class QWidget;
+
+namespace ui {
+
+// The first installed family of the list; the old Windows faces come first, then metric
+// compatible substitutes, so captions keep the widths they were laid out for.
+QString pick_family(const QStringList& families);
+QFont sans_font(double points, bool underline = false);
+QFont narrow_font(double points, bool underline = false);
+
+// Twips (1440 to the inch) to device-independent pixels through the screen's logical DPI.
+int twips_to_px(const QWidget* w, double twips);
+double px_to_twips(const QWidget* w, int px);
+QRect twips_rect(const QWidget* w, int left, int top, int width, int height);
+
+} // namespace ui

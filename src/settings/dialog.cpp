@@ -1,0 +1,145 @@
+#include "settings/dialog.h"
+
+#include "hyperlink/property_bag.h"
+#include "main/pictures.h"
+#include "platform/ui.h"
+#include "settings/globals.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPushButton>
+
+const QString Dialog::copyright_text
+    = QStringLiteral("Copyright \u00a9 2026 Tembrill Connect. Alle Rechte vorbehalten.");
+// Reserved for documentation and examples: it opens in any browser and is nobody's product site.
+const QString Dialog::web_address = QStringLiteral("https://www.example.com/");
+
+Dialog::Dialog(HyperlinkRef browser, QWidget* parent)
+    : QDialog(parent,
+        Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
+    , m_browser(std::move(browser))
+{
+    setAttribute(Qt::WA_DeleteOnClose, false);
+    setWindowTitle(QStringLiteral("Tembrill Connect Einstellungen"));
+    setWindowIcon(pictures::window_icon());
+    setFont(ui::sans_font(8.25));
+    setFixedSize(ui::twips_to_px(this, 4320), ui::twips_to_px(this, 2610));
+    move(ui::twips_to_px(this, 2280), ui::twips_to_px(this, 1860));
+
+    auto place = [this](QWidget* w, int l, int t, int wd, int h) {
+        w->setGeometry(ui::twips_rect(this, l, t, wd, h));
+    };
+    auto label = [&](const QString& text, int l, int t, int wd, int h) {
+        auto* lb = new QLabel(text, this);
+        lb->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        lb->setAutoFillBackground(true);
+        place(lb, l, t, wd, h);
+        return lb;
+    };
+
+    // Created in tab order.
+    OKButton = new QPushButton(QStringLiteral("OK"), this);
+    place(OKButton, 3000, 120, 1095, 300);
+    OKButton->setDefault(true);
+    OKButton->setAutoDefault(true);
+    CancelButton = new QPushButton(QStringLiteral("Abbrechen"), this);
+    place(CancelButton, 3000, 480, 1095, 300);
+    CancelButton->setAutoDefault(false);
+    Label1 = label(QStringLiteral("Tembrill Connect Einstellungen"), 840, 120, 1935, 615);
+    Label1->setFont(ui::sans_font(9.75));
+    Label1->setWordWrap(true);
+    Label2 = label(QStringLiteral("Tembrill IP-Adresse:"), 240, 1110, 1575, 255);
+    show_check = new QCheckBox(QStringLiteral("Verbindungsdauer anzeigen"), this);
+    place(show_check, 240, 1440, 2295, 375);
+    ip_addr = new QLineEdit(this);
+    place(ip_addr, 1800, 1080, 2295, 285);
+    Label3 = label(copyright_text, 240, 2040, 3855, 255);
+    Label3->setFont(ui::narrow_font(6.75));
+    url = label(web_address, 240, 2280, 3495, 255);
+    url->setFont(ui::narrow_font(8.25, true));
+    QPalette blue = url->palette();
+    blue.setColor(QPalette::WindowText, QColor(0, 0, 255));
+    url->setPalette(blue);
+    url->setCursor(Qt::PointingHandCursor);
+    url->installEventFilter(this);
+
+    UCC1 = new UserControl1(this, this);
+    place(UCC1, 3360, 1440, 615, 375);
+    // The saved state of UCC1 holds only its font.
+    PropertyBag saved;
+    saved.set(QStringLiteral("font"),
+        QVariant::fromValue(std::make_shared<FontObject>(
+            FontObject { QStringLiteral("MS Sans Serif"), 8.25, 400, false, false, false, 0 })));
+    UCC1->ReadProperties(saved);
+
+    Image3 = new QLabel(this);
+    Image3->setPixmap(pictures::logo());
+    Image3->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    place(Image3, 120, 120, 480, 480);
+
+    setTabOrder(OKButton, CancelButton);
+    setTabOrder(CancelButton, show_check);
+    setTabOrder(show_check, ip_addr);
+
+    QObject::connect(OKButton, &QPushButton::clicked, this, &Dialog::OKButton_Click);
+    QObject::connect(CancelButton, &QPushButton::clicked, this, &Dialog::CancelButton_Click);
+
+    Form_Load();
+}
+
+FontRef Dialog::AmbientFont()
+{
+    const QFont f = font();
+    return std::make_shared<FontObject>(FontObject { f.family(), f.pointSizeF(), 400,
+        f.italic(), f.underline(), f.strikeOut(), 0 });
+}
+
+bool Dialog::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == url && event->type() == QEvent::MouseButtonRelease
+        && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton
+        && url->rect().contains(static_cast<QMouseEvent*>(event)->position().toPoint())) {
+        url_Click();
+        return true;
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void Dialog::CancelButton_Click()
+{
+    Globals::settings_accepted = false;
+    done(QDialog::Rejected);
+}
+
+void Dialog::Form_Load()
+{
+    ip_addr->setText(Globals::ip_address);
+    show_check->setChecked(Globals::show_duration);
+}
+
+void Dialog::OKButton_Click()
+{
+    Globals::ip_address = ip_addr->text();
+    Globals::show_duration = show_check->checkState() != Qt::Unchecked;
+    Globals::settings_accepted = true;
+    done(QDialog::Accepted);
+}
+
+void Dialog::url_Click()
+{
+    // Read late-bound, as a container's caller would.
+    const HyperlinkRef link
+        = UCC1->invoke(0x68030002, UserControl1::Call::Get).value<HyperlinkRef>();
+    const QString target = url->text();
+    if (link)
+        link->NavigateTo(target, QString(), QString());
+}
+
+void ModalSettingsOpener::open_settings()
+{
+    // No owner window: like the main window, the dialog stands on its own.
+    Dialog dialog(m_browser);
+    dialog.exec();
+}

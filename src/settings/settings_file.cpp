@@ -1,0 +1,160 @@
+#include "settings/settings_file.h"
+
+#include "link/duration.h"
+
+#include <charconv>
+#include <cmath>
+#include <limits>
+
+namespace settings_file {
+
+namespace {
+
+bool is_blank(char c) { return c == ' ' || c == '\t'; }
+bool is_line_end(char c) { return c == '\r' || c == '\n'; }
+
+} // namespace
+
+std::optional<QByteArray> FieldReader::next()
+{
+    const qsizetype n = m_text.size();
+    while (m_pos < n && is_blank(m_text[m_pos]))
+        ++m_pos;
+    if (m_pos >= n)
+        return std::nullopt;
+
+    QByteArray field;
+    if (m_text[m_pos] == '"') {
+        const qsizetype close = m_text.indexOf('"', m_pos + 1);
+        const qsizetype end = close < 0 ? n : close;
+        field = m_text.mid(m_pos + 1, end - m_pos - 1);
+        m_pos = close < 0 ? n : close + 1;
+        // Whatever stands between the closing quote and the delimiter is passed over.
+        while (m_pos < n && m_text[m_pos] != ',' && !is_line_end(m_text[m_pos]))
+            ++m_pos;
+    } else {
+        const qsizetype start = m_pos;
+        while (m_pos < n && m_text[m_pos] != ',' && !is_line_end(m_text[m_pos]))
+            ++m_pos;
+        field = m_text.mid(start, m_pos - start);
+        while (!field.isEmpty() && is_blank(field.back()))
+            field.chop(1);
+    }
+    if (m_pos < n) {
+        if (m_text[m_pos] == ',') {
+            ++m_pos;
+        } else if (m_text[m_pos] == '\r') {
+            ++m_pos;
+            if (m_pos < n && m_text[m_pos] == '\n')
+                ++m_pos;
+        } else if (m_text[m_pos] == '\n') {
+            ++m_pos;
+        }
+    }
+    return field;
+}
+
+std::optional<double> to_number(const QByteArray& field)
+{
+    QByteArray t = field.trimmed();
+    if (t.isEmpty())
+        return 0.0;
+    if (t.startsWith('+'))
+        t.remove(0, 1);
+    // Decimal only: digits, an optional period, an optional exponent.
+    qsizetype i = t.startsWith('-') ? 1 : 0;
+    qsizetype digits = 0;
+    while (i < t.size() && std::isdigit(uchar(t[i])))
+        ++i, ++digits;
+    if (i < t.size() && t[i] == '.') {
+        ++i;
+        while (i < t.size() && std::isdigit(uchar(t[i])))
+            ++i, ++digits;
+    }
+    if (digits == 0)
+        return std::nullopt;
+    if (i < t.size() && (t[i] == 'e' || t[i] == 'E')) {
+        ++i;
+        if (i < t.size() && (t[i] == '+' || t[i] == '-'))
+            ++i;
+        qsizetype exp = 0;
+        while (i < t.size() && std::isdigit(uchar(t[i])))
+            ++i, ++exp;
+        if (exp == 0)
+            return std::nullopt;
+    }
+    if (i != t.size())
+        return std::nullopt;
+    double value = 0;
+    const auto [ptr, ec] = std::from_chars(t.constData(), t.constData() + t.size(), value);
+    if (ec != std::errc() || !std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
+
+std::optional<bool> to_boolean(const QByteArray& field)
+{
+    const QByteArray t = field.trimmed().toUpper();
+    if (t.isEmpty() || t == "#FALSE#" || t == "FALSE")
+        return false;
+    if (t == "#TRUE#" || t == "TRUE")
+        return true;
+    if (const std::optional<double> n = to_number(t))
+        return *n != 0;
+    return std::nullopt;
+}
+
+Contents parse(const std::optional<QByteArray>& file)
+{
+    Contents c;
+    if (!file)
+        return c;
+    FieldReader reader(*file);
+
+    // Stage 1: the position, both values or none.
+    const std::optional<QByteArray> f1 = reader.next();
+    const std::optional<QByteArray> f2 = f1 ? reader.next() : std::nullopt;
+    if (!f2)
+        return c;
+    const std::optional<double> top = to_number(*f1);
+    const std::optional<double> left = to_number(*f2);
+    if (!top || !left || std::fabs(*top) > double(std::numeric_limits<float>::max()))
+        return c;
+    const double left_rounded = std::nearbyint(*left);
+    if (left_rounded < double(std::numeric_limits<qint32>::min())
+        || left_rounded > double(std::numeric_limits<qint32>::max()))
+        return c;
+
+    // Stage 2: address and switch; what was read before a failure is kept.
+    if (const std::optional<QByteArray> address = reader.next()) {
+        c.address = QString::fromLatin1(*address);
+        if (const std::optional<QByteArray> sw = reader.next()) {
+            if (const std::optional<bool> b = to_boolean(*sw))
+                c.show_duration = *b;
+        }
+    }
+    c.position = Position { float(*top), qint32(left_rounded) };
+    return c;
+}
+
+QByteArray format_number(float value)
+{
+    if (value == 0)
+        return "0"; // also for -0
+    char buf[64];
+    const auto [ptr, ec] = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed);
+    if (ec != std::errc())
+        return "0";
+    return QByteArray(buf, ptr - buf);
+}
+
+QByteArray format(float top, float left, const QString& address, bool show_duration)
+{
+    QByteArray out;
+    out += format_number(top) + ',' + format_number(left) + "\r\n";
+    out += '"' + address.toLatin1() + "\"\r\n";
+    out += show_duration ? "#TRUE#\r\n" : "#FALSE#\r\n";
+    return out;
+}
+
+} // namespace settings_file
