@@ -9,6 +9,7 @@ struct SocketError {
     int number = 0;
     QString description;
 };
+Q_DECLARE_METATYPE(SocketError)
 
 // The datagram socket component of the main window: UDP, local and remote port 9118.
 // The window sets the remote host, sends whole datagrams and reads the pending one when

@@ -53,6 +53,11 @@ Dialog::Dialog(HyperlinkRef browser, QWidget* parent)
     Label2 = label(QStringLiteral("Tembrill IP-Adresse:"), 240, 1110, 1575, 255);
     show_check = new QCheckBox(QStringLiteral("Verbindungsdauer anzeigen"), this);
     place(show_check, 240, 1440, 2295, 375);
+    // Linux fonts and check marks are wider than the ones this layout was drawn with: let the
+    // caption run on towards the hyperlink control (which draws nothing) rather than clip it.
+    const int room = ui::twips_to_px(this, 3360) - show_check->x() - 2;
+    show_check->resize(std::clamp(show_check->sizeHint().width(), show_check->width(), room),
+        show_check->height());
     ip_addr = new QLineEdit(this);
     place(ip_addr, 1800, 1080, 2295, 285);
     Label3 = label(copyright_text, 240, 2040, 3855, 255);
