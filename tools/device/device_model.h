@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QByteArray>
+#include <QObject>
+
+class QTimer;
+
+// A dial-up box as the client sees it: a line and a second channel, each idle, dialing or up.
+// Commands that make no sense in the current state are ignored, as a real box would.
+class DeviceModel : public QObject {
+    Q_OBJECT
+public:
+    enum class Channel { Down, Dialing, Up };
+
+    struct Options {
+        int dialMs = 3000;
+        int unaskedType = 254; // type of the statuses sent without a poll: 253 or 254
+        bool failDial = false;
+        int dropAfterS = 0; // the line drops by itself this long after coming up; 0: never
+        bool silent = false; // no answers at all
+    };
+
+    explicit DeviceModel(const Options& options, QObject* parent = nullptr);
+
+    void command(int code);
+    // The box's own keys.
+    void connectLine() { command(2); }
+    void hangUp() { command(3); }
+    void addSecond() { command(4); }
+    void dropSecond() { command(5); }
+    void dropLine();
+    void restart();
+
+    int flags() const;
+    QByteArray status(int type) const;
+    Options& options() { return m_options; }
+    Channel line() const { return m_line; }
+    Channel second() const { return m_second; }
+
+signals:
+    // A datagram for the client.
+    void send(const QByteArray& datagram, const QString& meaning);
+
+private:
+    void changed();
+    void dialDone();
+
+    Options m_options;
+    Channel m_line = Channel::Down;
+    Channel m_second = Channel::Down;
+    QTimer* m_dial = nullptr;
+    QTimer* m_drop = nullptr;
+};
