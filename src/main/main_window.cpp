@@ -100,6 +100,11 @@ void Main::build_controls()
     setTabOrder(multilink, CallOption);
     connect->setFocus();
 
+    m_fit = new QTimer(this);
+    m_fit->setSingleShot(true);
+    m_fit->setInterval(150);
+    QObject::connect(m_fit, &QTimer::timeout, this, &Main::apply_width);
+
     Timer1 = new QTimer(this);
     Timer1->setInterval(100);
     Timer2 = new QTimer(this);
@@ -184,7 +189,15 @@ double Main::outer_width_twips() const
 void Main::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
-    apply_width();
+    fit_width_to_frame();
+}
+
+void Main::fit_width_to_frame()
+{
+    // The window manager reports its frame in a burst of moves after mapping, some of them
+    // with passing positions; resizing amid them would send the window there. Wait until the
+    // moves have settled.
+    m_fit->start();
 }
 
 void Main::set_position(float top, float left)
@@ -200,7 +213,8 @@ void Main::moveEvent(QMoveEvent* event)
 {
     QWidget::moveEvent(event);
     // The window manager reports the frame once the window is mapped: fit the width to it.
-    apply_width();
+    if (isVisible())
+        fit_width_to_frame();
     if (m_placing)
         return;
     const QPoint at = pos();

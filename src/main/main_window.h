@@ -96,6 +96,7 @@ private:
     void build_controls();
     void place_window(float top, float left);
     void apply_width();
+    void fit_width_to_frame();
 
     void CallOption_Click();
     void connect_Click();
@@ -120,6 +121,7 @@ private:
     MessageBoxes* m_boxes = nullptr;
     SettingsOpener* m_settings = nullptr;
     int m_outer_twips = 2648;
+    QTimer* m_fit = nullptr;
     float m_top = 0;
     float m_left = 0;
     bool m_placing = false;
