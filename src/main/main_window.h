@@ -74,6 +74,7 @@ private:
     friend class tst_main;
     friend class tst_link;
     friend class tst_dialog;
+    friend class tst_e2e_link;
 
     // Members, in their order.
     bool link_up = false;

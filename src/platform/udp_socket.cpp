@@ -176,16 +176,13 @@ QByteArray UdpDatagramSocket::getData()
 
 void UdpDatagramSocket::readBatch()
 {
-    m_batchScheduled = false;
-    for (int i = 0; i < maxDatagramsPerTurn && m_udp && m_udp->hasPendingDatagrams(); ++i) {
+    // A bounded batch per event-loop turn: the socket reports readiness again on the next turn
+    // while datagrams wait, and timers and painting get their turn in between. Reading only
+    // here matters: a readiness report that finds nothing to read would end the reports.
+    for (int i = 0; i < maxDatagramsPerTurn && m_udp->hasPendingDatagrams(); ++i) {
         const QNetworkDatagram datagram = m_udp->receiveDatagram();
         m_pending = datagram.data();
         emit DataArrival(qint32(m_pending.size()));
     }
     m_pending.clear();
-    // More waiting: come back after the event loop has had its turn.
-    if (m_udp && m_udp->hasPendingDatagrams() && !m_batchScheduled) {
-        m_batchScheduled = true;
-        QTimer::singleShot(0, this, &UdpDatagramSocket::readBatch);
-    }
 }

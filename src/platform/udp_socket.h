@@ -50,5 +50,4 @@ private:
     int m_lookupId = -1;
     QList<QByteArray> m_waiting;
     QByteArray m_pending;
-    bool m_batchScheduled = false;
 };
