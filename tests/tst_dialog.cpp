@@ -44,8 +44,13 @@ void tst_dialog::layout_and_texts()
     QCOMPARE(d.UCC1->Enabled(), false);
     // Every caption fits its control at the chosen fonts.
     for (QLabel* l : { d.Label2, d.Label3, d.url })
-        QVERIFY2(l->fontMetrics().horizontalAdvance(l->text()) <= l->width(), qPrintable(l->text()));
-    QVERIFY2(d.show_check->sizeHint().width() <= d.show_check->width(), qPrintable(QString("%1 > %2 %3").arg(d.show_check->sizeHint().width()).arg(d.show_check->width()).arg(d.show_check->font().family())));
+        QVERIFY2(
+            l->fontMetrics().horizontalAdvance(l->text()) <= l->width(), qPrintable(l->text()));
+    QVERIFY2(d.show_check->sizeHint().width() <= d.show_check->width(),
+        qPrintable(QString("%1 > %2 %3")
+                       .arg(d.show_check->sizeHint().width())
+                       .arg(d.show_check->width())
+                       .arg(d.show_check->font().family())));
     QVERIFY(d.CancelButton->fontMetrics().horizontalAdvance("Abbrechen") < d.CancelButton->width());
     // Tab order: OK, Abbrechen, check box, text box.
     QCOMPARE(d.OKButton->nextInFocusChain(), d.CancelButton);
@@ -61,16 +66,22 @@ void tst_dialog::closing_data()
     QTest::addColumn<QString>("address");
     QTest::addColumn<bool>("show");
     QTest::addColumn<bool>("accepted");
-    QTest::newRow("OK stores exactly") << "ok" << " 10.0.0.1 " << false << false << " 10.0.0.1 "
-                                       << false << true;
-    QTest::newRow("OK with empty text") << "ok" << "" << true << false << "" << true << true;
-    QTest::newRow("Enter is OK") << "enter" << "h" << true << false << "h" << true << true;
-    QTest::newRow("Abbrechen stores nothing") << "cancel" << "x" << false << true
-                                              << "192.168.1.100" << true << false;
-    QTest::newRow("close box keeps earlier OK") << "close" << "x" << false << true
-                                                << "192.168.1.100" << true << true;
-    QTest::newRow("close box keeps false") << "close" << "x" << false << false << "192.168.1.100"
-                                           << true << false;
+    QTest::newRow("OK stores exactly")
+        << "ok"
+        << " 10.0.0.1 " << false << false << " 10.0.0.1 " << false << true;
+    QTest::newRow("OK with empty text") << "ok"
+                                        << "" << true << false << "" << true << true;
+    QTest::newRow("Enter is OK") << "enter"
+                                 << "h" << true << false << "h" << true << true;
+    QTest::newRow("Abbrechen stores nothing")
+        << "cancel"
+        << "x" << false << true << "192.168.1.100" << true << false;
+    QTest::newRow("close box keeps earlier OK")
+        << "close"
+        << "x" << false << true << "192.168.1.100" << true << true;
+    QTest::newRow("close box keeps false")
+        << "close"
+        << "x" << false << false << "192.168.1.100" << true << false;
 }
 
 void tst_dialog::closing()

@@ -28,18 +28,38 @@ void tst_link::display_table_data()
     QTest::addColumn<QString>("multilink_caption");
     QTest::addColumn<int>("connect_right");
     QTest::addColumn<int>("multilink_right"); // 0: left as it was
-    QTest::newRow("idle") << 0 << "unlit" << "unlit" << "Connect" << "Multilink" << 0x08 << 0x20;
-    QTest::newRow("line dialing") << 2 << "blink" << "unlit" << "Hang up" << "Multilink" << 0x10 << 0;
-    QTest::newRow("line up") << 1 << "lit" << "unlit" << "Hang up" << "Multilink" << 0x10 << 0x20;
-    QTest::newRow("second dialing") << 3 << "lit" << "blink" << "Hang up" << "Singlelink" << 0x10
-                                    << 0x40;
-    QTest::newRow("both up") << 5 << "lit" << "lit" << "Hang up" << "Singlelink" << 0x10 << 0x40;
-    QTest::newRow("both up, dialing") << 7 << "lit" << "blink" << "Hang up" << "Singlelink" << 0x10
-                                      << 0x40;
-    QTest::newRow("second only") << 4 << "unlit" << "lit" << "Connect" << "Singlelink" << 0x08
-                                 << 0x40;
-    QTest::newRow("second up, line dialing") << 6 << "blink" << "lit" << "Hang up" << "Singlelink"
-                                             << 0x10 << 0x40;
+    QTest::newRow("idle") << 0 << "unlit"
+                          << "unlit"
+                          << "Connect"
+                          << "Multilink" << 0x08 << 0x20;
+    QTest::newRow("line dialing") << 2 << "blink"
+                                  << "unlit"
+                                  << "Hang up"
+                                  << "Multilink" << 0x10 << 0;
+    QTest::newRow("line up") << 1 << "lit"
+                             << "unlit"
+                             << "Hang up"
+                             << "Multilink" << 0x10 << 0x20;
+    QTest::newRow("second dialing") << 3 << "lit"
+                                    << "blink"
+                                    << "Hang up"
+                                    << "Singlelink" << 0x10 << 0x40;
+    QTest::newRow("both up") << 5 << "lit"
+                             << "lit"
+                             << "Hang up"
+                             << "Singlelink" << 0x10 << 0x40;
+    QTest::newRow("both up, dialing") << 7 << "lit"
+                                      << "blink"
+                                      << "Hang up"
+                                      << "Singlelink" << 0x10 << 0x40;
+    QTest::newRow("second only") << 4 << "unlit"
+                                 << "lit"
+                                 << "Connect"
+                                 << "Singlelink" << 0x08 << 0x40;
+    QTest::newRow("second up, line dialing") << 6 << "blink"
+                                             << "lit"
+                                             << "Hang up"
+                                             << "Singlelink" << 0x10 << 0x40;
 }
 
 void tst_link::display_table()

@@ -50,15 +50,15 @@ void tst_main::start_from_file_data()
     QTest::addColumn<bool>("moved");
     QTest::addColumn<QString>("host");
     QTest::addColumn<bool>("show");
-    QTest::newRow("stored position") << QByteArray("1500,3000\r\n\"127.0.0.2\"\r\n#FALSE#\r\n")
-                                     << true << "127.0.0.2" << false;
-    QTest::newRow("partly on screen") << QByteArray("-300,-1500\r\n\"h\"\r\n#TRUE#\r\n") << true
-                                      << "h" << true;
+    QTest::newRow("stored position")
+        << QByteArray("1500,3000\r\n\"127.0.0.2\"\r\n#FALSE#\r\n") << true << "127.0.0.2" << false;
+    QTest::newRow("partly on screen")
+        << QByteArray("-300,-1500\r\n\"h\"\r\n#TRUE#\r\n") << true << "h" << true;
     // Wholly off every screen: opened at the default position instead (unreachable otherwise).
-    QTest::newRow("off every screen") << QByteArray("900000,900000\r\n\"h\"\r\n#TRUE#\r\n") << false
-                                      << "h" << true;
-    QTest::newRow("empty address") << QByteArray("1500,3000\r\n\"\"\r\n#TRUE#\r\n") << true << ""
-                                   << true;
+    QTest::newRow("off every screen")
+        << QByteArray("900000,900000\r\n\"h\"\r\n#TRUE#\r\n") << false << "h" << true;
+    QTest::newRow("empty address")
+        << QByteArray("1500,3000\r\n\"\"\r\n#TRUE#\r\n") << true << "" << true;
 }
 
 void tst_main::start_from_file()
@@ -97,7 +97,8 @@ void tst_main::width_switch()
     const int height = m.height();
     m.set_window_width();
     const double px = 1440.0 / m.logicalDpiX();
-    QVERIFY2(std::abs(m.outer_width_twips() - twips) <= px, qPrintable(QString::number(m.outer_width_twips())));
+    QVERIFY2(std::abs(m.outer_width_twips() - twips) <= px,
+        qPrintable(QString::number(m.outer_width_twips())));
     QCOMPARE(m.pos(), at);
     QCOMPARE(m.height(), height);
     // Narrow: the duration labels lie beyond the client area; wide: inside it.
@@ -217,7 +218,8 @@ void tst_main::send_error_text_data()
 {
     QTest::addColumn<int>("number");
     QTest::addColumn<QStringList>("shown");
-    QTest::newRow("positive") << 10051 << QStringList { "Error sending data:\r 10051: unreachable" };
+    QTest::newRow("positive") << 10051
+                              << QStringList { "Error sending data:\r 10051: unreachable" };
     QTest::newRow("negative") << -5 << QStringList { "Error sending data:\r-5: unreachable" };
     QTest::newRow("zero") << 0 << QStringList { "Error sending data:\r 0: unreachable" };
     QTest::newRow("126 is silent") << 126 << QStringList {};

@@ -29,44 +29,44 @@ void tst_settings_file::read_data()
                               << 1380.f << 2280 << "10.0.0.7" << false;
     QTest::newRow("only line 1") << QByteArray("1380,2280") << true << 1380.f << 2280 << def
                                  << true;
-    QTest::newRow("only line 1 with end") << QByteArray("1380,2280\r\n") << true << 1380.f << 2280
-                                          << def << true;
-    QTest::newRow("ends after line 2") << QByteArray("1,2\r\n\"host\"\r\n") << true << 1.f << 2
-                                       << "host" << true;
+    QTest::newRow("only line 1 with end")
+        << QByteArray("1380,2280\r\n") << true << 1380.f << 2280 << def << true;
+    QTest::newRow("ends after line 2")
+        << QByteArray("1,2\r\n\"host\"\r\n") << true << 1.f << 2 << "host" << true;
     QTest::newRow("one value only") << QByteArray("1380\r\n") << false << 0.f << 0 << def << true;
-    QTest::newRow("empty address line") << QByteArray("1,2\r\n\r\n#TRUE#\r\n") << true << 1.f << 2
-                                        << "" << true;
-    QTest::newRow("empty quoted address") << QByteArray("1,2\r\n\"\"\r\n#FALSE#\r\n") << true
-                                          << 1.f << 2 << "" << false;
+    QTest::newRow("empty address line")
+        << QByteArray("1,2\r\n\r\n#TRUE#\r\n") << true << 1.f << 2 << "" << true;
+    QTest::newRow("empty quoted address")
+        << QByteArray("1,2\r\n\"\"\r\n#FALSE#\r\n") << true << 1.f << 2 << "" << false;
     QTest::newRow("address keeps blanks and comma")
         << QByteArray("1,2\r\n\" a,b \"\r\n#TRUE#\r\n") << true << 1.f << 2 << " a,b " << true;
-    QTest::newRow("line breaks not significant") << QByteArray("1,2,\"h\",#FALSE#") << true << 1.f
-                                                 << 2 << "h" << false;
+    QTest::newRow("line breaks not significant")
+        << QByteArray("1,2,\"h\",#FALSE#") << true << 1.f << 2 << "h" << false;
     QTest::newRow("fraction in top, left rounded to even")
         << QByteArray("1380.5,2280.5\r\n\"h\"\r\n#TRUE#\r\n") << true << 1380.5f << 2280 << "h"
         << true;
-    QTest::newRow("negative position") << QByteArray("-15,-300\r\n\"h\"\r\n#TRUE#\r\n") << true
-                                       << -15.f << -300 << "h" << true;
+    QTest::newRow("negative position")
+        << QByteArray("-15,-300\r\n\"h\"\r\n#TRUE#\r\n") << true << -15.f << -300 << "h" << true;
     QTest::newRow("left too large for 32 bits")
         << QByteArray("1,3000000000\r\n\"h\"\r\n#FALSE#\r\n") << false << 0.f << 0 << def << true;
     QTest::newRow("top too large for single")
         << QByteArray("1e39,2\r\n\"h\"\r\n#FALSE#\r\n") << false << 0.f << 0 << def << true;
-    QTest::newRow("top not a number") << QByteArray("abc,2\r\n\"h\"\r\n#FALSE#\r\n") << false << 0.f
-                                      << 0 << def << true;
-    QTest::newRow("left not a number") << QByteArray("1,x2\r\n\"h\"\r\n#FALSE#\r\n") << false << 0.f
-                                       << 0 << def << true;
-    QTest::newRow("empty position fields") << QByteArray(",\r\n\"h\"\r\n#FALSE#\r\n") << true << 0.f
-                                           << 0 << "h" << false;
+    QTest::newRow("top not a number")
+        << QByteArray("abc,2\r\n\"h\"\r\n#FALSE#\r\n") << false << 0.f << 0 << def << true;
+    QTest::newRow("left not a number")
+        << QByteArray("1,x2\r\n\"h\"\r\n#FALSE#\r\n") << false << 0.f << 0 << def << true;
+    QTest::newRow("empty position fields")
+        << QByteArray(",\r\n\"h\"\r\n#FALSE#\r\n") << true << 0.f << 0 << "h" << false;
     QTest::newRow("switch damaged keeps address")
         << QByteArray("1,2\r\n\"h\"\r\n#MAYBE#\r\n") << true << 1.f << 2 << "h" << true;
-    QTest::newRow("switch empty reads false") << QByteArray("1,2\r\n\"h\"\r\n\r\n") << true << 1.f
-                                              << 2 << "h" << false;
-    QTest::newRow("switch numeric") << QByteArray("1,2\r\n\"h\"\r\n0\r\n") << true << 1.f << 2 << "h"
-                                    << false;
-    QTest::newRow("unclosed quote") << QByteArray("1,2\r\n\"h\r\n#FALSE#") << true << 1.f << 2
-                                    << "h\r\n#FALSE#" << true;
-    QTest::newRow("binary garbage") << QByteArray("\xff\x00\x01,\x02", 5) << false << 0.f << 0 << def
-                                    << true;
+    QTest::newRow("switch empty reads false")
+        << QByteArray("1,2\r\n\"h\"\r\n\r\n") << true << 1.f << 2 << "h" << false;
+    QTest::newRow("switch numeric")
+        << QByteArray("1,2\r\n\"h\"\r\n0\r\n") << true << 1.f << 2 << "h" << false;
+    QTest::newRow("unclosed quote")
+        << QByteArray("1,2\r\n\"h\r\n#FALSE#") << true << 1.f << 2 << "h\r\n#FALSE#" << true;
+    QTest::newRow("binary garbage")
+        << QByteArray("\xff\x00\x01,\x02", 5) << false << 0.f << 0 << def << true;
 }
 
 void tst_settings_file::read()

@@ -82,16 +82,16 @@ void tst_user_control::every_write_notifies_data()
     QTest::addColumn<QVariant>("value");
     QTest::addColumn<QString>("name");
     const int let = int(UserControl1::Call::Let), set = int(UserControl1::Call::Set);
-    QTest::newRow("BackColor any 32-bit") << 0x68030007 << let << QVariant(-16777216) << "BackColor";
+    QTest::newRow("BackColor any 32-bit")
+        << 0x68030007 << let << QVariant(-16777216) << "BackColor";
     QTest::newRow("ForeColor") << 0x68030006 << let << QVariant(0xff) << "ForeColor";
     QTest::newRow("Enabled") << 0x68030005 << let << QVariant(true) << "Enabled";
-    QTest::newRow("Font") << -512 << set
-                          << QVariant::fromValue(std::make_shared<FontObject>()) << "Font";
+    QTest::newRow("Font") << -512 << set << QVariant::fromValue(std::make_shared<FontObject>())
+                          << "Font";
     QTest::newRow("BackStyle 7") << 0x68030004 << let << QVariant(7) << "BackStyle";
     QTest::newRow("BorderStyle -1") << 0x68030003 << let << QVariant(-1) << "BorderStyle";
-    QTest::newRow("ActiveControl") << 0x68030001 << set
-                                   << QVariant::fromValue(std::make_shared<QObject>())
-                                   << "ActiveControl";
+    QTest::newRow("ActiveControl")
+        << 0x68030001 << set << QVariant::fromValue(std::make_shared<QObject>()) << "ActiveControl";
     QTest::newRow("Zeigsmir") << 0x68030000 << let << QVariant(QString("x")) << "Zeigsmir";
 }
 
@@ -178,6 +178,7 @@ void tst_user_control::type_mismatch_stops_reading()
     QCOMPARE(c.ForeColor(), 77);
     QCOMPARE(c.Enabled(), true);
     QCOMPARE(c.Font(), box.ambient);
+    QCOMPARE(box.ambient.use_count(), 2); // the container's and the control's: nothing leaked
     QCOMPARE(c.BorderStyle(), qint16(3)); // after the failure: untouched
     bag.set("FONT", QVariant::fromValue(box.ambient));
     bag.set("BackStyle", 40000);

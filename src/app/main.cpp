@@ -21,8 +21,7 @@ int main(int argc, char* argv[])
     ModalSettingsOpener settings(std::make_shared<DesktopHyperlink>());
 
     Main window({ &socket, &clock, &boxes, &settings });
-    QObject::connect(&window, &Main::unloaded, &app, &QCoreApplication::quit,
-        Qt::QueuedConnection);
+    QObject::connect(&window, &Main::unloaded, &app, &QCoreApplication::quit, Qt::QueuedConnection);
     window.show();
     return app.exec();
 }

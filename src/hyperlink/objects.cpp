@@ -89,14 +89,14 @@ bool variants_equal(const QVariant& a, const QVariant& b)
 
 qint32 to_long(const QVariant& v)
 {
-    return qint32(whole_in_range(v, std::numeric_limits<qint32>::min(),
-        std::numeric_limits<qint32>::max()));
+    return qint32(
+        whole_in_range(v, std::numeric_limits<qint32>::min(), std::numeric_limits<qint32>::max()));
 }
 
 qint16 to_integer(const QVariant& v)
 {
-    return qint16(whole_in_range(v, std::numeric_limits<qint16>::min(),
-        std::numeric_limits<qint16>::max()));
+    return qint16(
+        whole_in_range(v, std::numeric_limits<qint16>::min(), std::numeric_limits<qint16>::max()));
 }
 
 bool to_boolean(const QVariant& v)

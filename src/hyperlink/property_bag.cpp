@@ -17,8 +17,8 @@ QVariant PropertyBag::ReadProperty(const QString& key, const QVariant& defaultVa
     return i < 0 ? defaultValue : m_entries[i].second;
 }
 
-void PropertyBag::WriteProperty(const QString& key, const QVariant& value,
-    const QVariant& defaultValue)
+void PropertyBag::WriteProperty(
+    const QString& key, const QVariant& value, const QVariant& defaultValue)
 {
     const qsizetype i = find(key);
     if (variants_equal(value, defaultValue)) {

@@ -11,8 +11,8 @@ class PropertyBag {
 public:
     virtual ~PropertyBag() = default;
     virtual QVariant ReadProperty(const QString& key, const QVariant& defaultValue);
-    virtual void WriteProperty(const QString& key, const QVariant& value,
-        const QVariant& defaultValue);
+    virtual void WriteProperty(
+        const QString& key, const QVariant& value, const QVariant& defaultValue);
 
     bool contains(const QString& key) const { return find(key) >= 0; }
     QStringList keys() const;

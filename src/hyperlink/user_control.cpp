@@ -69,10 +69,7 @@ void UserControl1::let_Zeigsmir(const QVariant& New_Zeigsmir)
     changed("Zeigsmir");
 }
 
-HyperlinkRef UserControl1::HyperLink() const
-{
-    return m_container->Hyperlink();
-}
+HyperlinkRef UserControl1::HyperLink() const { return m_container->Hyperlink(); }
 
 void UserControl1::InitProperties()
 {
@@ -105,10 +102,10 @@ void UserControl1::ReadProperties(PropertyBag& PropBag)
 void UserControl1::WriteProperties(PropertyBag& PropBag)
 {
     const QVariant zero = integer_variant(0);
-    PropBag.WriteProperty(QStringLiteral("BackColor"), QVariant::fromValue<qint32>(m_BackColor),
-        zero);
-    PropBag.WriteProperty(QStringLiteral("ForeColor"), QVariant::fromValue<qint32>(m_ForeColor),
-        zero);
+    PropBag.WriteProperty(
+        QStringLiteral("BackColor"), QVariant::fromValue<qint32>(m_BackColor), zero);
+    PropBag.WriteProperty(
+        QStringLiteral("ForeColor"), QVariant::fromValue<qint32>(m_ForeColor), zero);
     PropBag.WriteProperty(QStringLiteral("Enabled"), QVariant::fromValue<bool>(m_Enabled), zero);
     PropBag.WriteProperty(QStringLiteral("Font"), QVariant::fromValue(m_Font),
         QVariant::fromValue(m_container->AmbientFont()));

@@ -30,7 +30,8 @@ void Main::show_send_error(int number, const QString& description)
 {
     if (number == 126)
         return;
-    const QString num = number < 0 ? QString::number(number) : QLatin1Char(' ') + QString::number(number);
+    const QString num
+        = number < 0 ? QString::number(number) : QLatin1Char(' ') + QString::number(number);
     m_boxes->show_message(QStringLiteral("Error sending data:") + QChar(13) + num
         + QStringLiteral(": ") + description);
 }
@@ -44,8 +45,8 @@ void Main::socket_DataArrival(qint32)
     handle_status(*reply);
 }
 
-void Main::socket_Error(qint16, const QString& description, qint32, const QString&,
-    const QString&, qint32, bool*)
+void Main::socket_Error(
+    qint16, const QString& description, qint32, const QString&, const QString&, qint32, bool*)
 {
     m_boxes->show_message(description);
 }

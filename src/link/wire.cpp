@@ -24,10 +24,7 @@ std::optional<Reply> read_reply(const QByteArray& datagram)
     return reply;
 }
 
-bool reply_valid(const Reply& reply)
-{
-    return reply[0] == reply[1] && reply[2] == reply[3];
-}
+bool reply_valid(const Reply& reply) { return reply[0] == reply[1] && reply[2] == reply[3]; }
 
 qint16 connect_command(bool link_up, bool dialing)
 {

@@ -181,10 +181,7 @@ void Main::apply_width()
         setFixedWidth(client);
 }
 
-double Main::outer_width_twips() const
-{
-    return ui::px_to_twips(this, frameGeometry().width());
-}
+double Main::outer_width_twips() const { return ui::px_to_twips(this, frameGeometry().width()); }
 
 void Main::showEvent(QShowEvent* event)
 {

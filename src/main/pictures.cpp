@@ -58,9 +58,6 @@ QPixmap logo()
     return pm;
 }
 
-QIcon window_icon()
-{
-    return QIcon(logo());
-}
+QIcon window_icon() { return QIcon(logo()); }
 
 } // namespace pictures

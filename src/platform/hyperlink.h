@@ -9,8 +9,8 @@
 class Hyperlink {
 public:
     virtual ~Hyperlink() = default;
-    virtual void NavigateTo(const QString& target, const QString& location,
-        const QString& frameName)
+    virtual void NavigateTo(
+        const QString& target, const QString& location, const QString& frameName)
         = 0;
 };
 
@@ -20,6 +20,6 @@ Q_DECLARE_METATYPE(HyperlinkRef)
 // The real one, through the desktop's URL handler.
 class DesktopHyperlink : public Hyperlink {
 public:
-    void NavigateTo(const QString& target, const QString& location,
-        const QString& frameName) override;
+    void NavigateTo(
+        const QString& target, const QString& location, const QString& frameName) override;
 };

@@ -10,8 +10,8 @@ void WidgetMessageBoxes::show_message(const QString& text)
     // A lone carriage return breaks the line, as the message texts expect.
     QString shown = text;
     shown.replace(QRegularExpression(QStringLiteral("\r(?!\n)")), QStringLiteral("\n"));
-    auto* box = new QMessageBox(QMessageBox::NoIcon, QStringLiteral("Tembrill Connect"), shown,
-        QMessageBox::Ok, m_parent);
+    auto* box = new QMessageBox(
+        QMessageBox::NoIcon, QStringLiteral("Tembrill Connect"), shown, QMessageBox::Ok, m_parent);
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setWindowModality(Qt::ApplicationModal);
     box->setTextFormat(Qt::PlainText);

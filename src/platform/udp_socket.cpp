@@ -169,10 +169,7 @@ void UdpDatagramSocket::send(const QByteArray& data)
         throw SocketError { errorNumber(m_udp->error()), m_udp->errorString() };
 }
 
-QByteArray UdpDatagramSocket::getData()
-{
-    return m_pending;
-}
+QByteArray UdpDatagramSocket::getData() { return m_pending; }
 
 void UdpDatagramSocket::readBatch()
 {

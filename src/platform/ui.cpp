@@ -27,8 +27,8 @@ static QFont make(const QStringList& families, double points, bool underline)
 
 QFont sans_font(double points, bool underline)
 {
-    return make({ "MS Sans Serif", "Microsoft Sans Serif", "Liberation Sans", "Arial",
-                    "Arimo", "Helvetica" },
+    return make({ "MS Sans Serif", "Microsoft Sans Serif", "Liberation Sans", "Arial", "Arimo",
+                    "Helvetica" },
         points, underline);
 }
 
@@ -44,10 +44,7 @@ int twips_to_px(const QWidget* w, double twips)
     return int(std::lround(twips * w->logicalDpiX() / 1440.0));
 }
 
-double px_to_twips(const QWidget* w, int px)
-{
-    return px * 1440.0 / w->logicalDpiX();
-}
+double px_to_twips(const QWidget* w, int px) { return px * 1440.0 / w->logicalDpiX(); }
 
 QRect twips_rect(const QWidget* w, int left, int top, int width, int height)
 {

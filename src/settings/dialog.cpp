@@ -97,8 +97,8 @@ Dialog::Dialog(HyperlinkRef browser, QWidget* parent)
 FontRef Dialog::AmbientFont()
 {
     const QFont f = font();
-    return std::make_shared<FontObject>(FontObject { f.family(), f.pointSizeF(), 400,
-        f.italic(), f.underline(), f.strikeOut(), 0 });
+    return std::make_shared<FontObject>(FontObject {
+        f.family(), f.pointSizeF(), 400, f.italic(), f.underline(), f.strikeOut(), 0 });
 }
 
 bool Dialog::eventFilter(QObject* watched, QEvent* event)

@@ -10,8 +10,8 @@ namespace settings_file {
 
 namespace {
 
-bool is_blank(char c) { return c == ' ' || c == '\t'; }
-bool is_line_end(char c) { return c == '\r' || c == '\n'; }
+    bool is_blank(char c) { return c == ' ' || c == '\t'; }
+    bool is_line_end(char c) { return c == '\r' || c == '\n'; }
 
 } // namespace
 

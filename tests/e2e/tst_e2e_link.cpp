@@ -42,7 +42,8 @@ void tst_e2e_link::initTestCase()
     QDir::setCurrent(m_dir->path());
     m_socket = std::make_unique<UdpDatagramSocket>();
     QVERIFY(m_socket->isBound());
-    m_main = std::make_unique<Main>(MainServices { m_socket.get(), &m_clock, &m_boxes, &m_settings });
+    m_main
+        = std::make_unique<Main>(MainServices { m_socket.get(), &m_clock, &m_boxes, &m_settings });
     m_main->Timer2->setInterval(100); // poll quicker than once a second
     QTRY_VERIFY(m_main->status_seen);
     QTRY_VERIFY(!m_main->Timer2->isActive());
@@ -94,20 +95,20 @@ void tst_e2e_link::flood_keeps_timers_ticking()
             thread.join();
         }
     } flood { stop, std::thread([&] {
-        const int fd = socket(AF_INET, SOCK_DGRAM, 0);
-        sockaddr_in from {}, to {};
-        from.sin_family = to.sin_family = AF_INET;
-        inet_pton(AF_INET, "127.0.0.3", &from.sin_addr);
-        inet_pton(AF_INET, "127.0.0.1", &to.sin_addr);
-        to.sin_port = htons(9118);
-        bind(fd, reinterpret_cast<sockaddr*>(&from), sizeof from);
-        const char bad[] = { char(0xfe), char(0xfd), 1, 1 };
-        for (long i = 0; i < 2000000 && !stop; ++i) {
-            sendto(fd, bad, sizeof bad, 0, reinterpret_cast<sockaddr*>(&to), sizeof to);
-            ++sent;
-        }
-        close(fd);
-    }) };
+                 const int fd = socket(AF_INET, SOCK_DGRAM, 0);
+                 sockaddr_in from {}, to {};
+                 from.sin_family = to.sin_family = AF_INET;
+                 inet_pton(AF_INET, "127.0.0.3", &from.sin_addr);
+                 inet_pton(AF_INET, "127.0.0.1", &to.sin_addr);
+                 to.sin_port = htons(9118);
+                 bind(fd, reinterpret_cast<sockaddr*>(&from), sizeof from);
+                 const char bad[] = { char(0xfe), char(0xfd), 1, 1 };
+                 for (long i = 0; i < 2000000 && !stop; ++i) {
+                     sendto(fd, bad, sizeof bad, 0, reinterpret_cast<sockaddr*>(&to), sizeof to);
+                     ++sent;
+                 }
+                 close(fd);
+             }) };
     int ticks = 0;
     QTimer probe;
     QObject::connect(&probe, &QTimer::timeout, [&] { ++ticks; });

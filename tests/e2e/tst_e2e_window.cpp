@@ -10,8 +10,8 @@
 #include <QScreen>
 #include <QTest>
 
-#include <sys/prctl.h>
 #include <csignal>
+#include <sys/prctl.h>
 
 namespace {
 
@@ -56,9 +56,9 @@ void tst_e2e_window::initTestCase()
     QVERIFY(m_client.waitForStarted());
     QTRY_VERIFY_WITH_TIMEOUT(
         !(m_window = x11->run("xdotool",
-                           { "search", "--all", "--pid", QString::number(m_client.processId()),
-                               "--name", "^Tembrill Connect$" })
-                .trimmed())
+                            { "search", "--all", "--pid", QString::number(m_client.processId()),
+                                "--name", "^Tembrill Connect$" })
+                         .trimmed())
              .isEmpty(),
         10000);
     m_window = m_window.split('\n').first();
@@ -82,7 +82,8 @@ void tst_e2e_window::polls_until_full_status()
 void tst_e2e_window::connect_dials_blinks_and_lights()
 {
     click(840 + 855 / 2, 10 + 255 / 2);
-    QTRY_VERIFY_WITH_TIMEOUT(m_device->count("in  127.0.0.1:9118 ff ff 02 02 00  connect") == 1, 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(
+        m_device->count("in  127.0.0.1:9118 ff ff 02 02 00  connect") == 1, 5000);
     QTRY_VERIFY_WITH_TIMEOUT(m_device->count("line down, dialing") == 1, 3000);
     QStringList seen;
     for (int i = 0; i < 12; ++i) {
@@ -101,7 +102,8 @@ void tst_e2e_window::connect_dials_blinks_and_lights()
 void tst_e2e_window::hang_up()
 {
     click(840 + 855 / 2, 10 + 255 / 2);
-    QTRY_VERIFY_WITH_TIMEOUT(m_device->count("in  127.0.0.1:9118 ff ff 03 03 00  hang up") == 1, 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(
+        m_device->count("in  127.0.0.1:9118 ff ff 03 03 00  hang up") == 1, 5000);
     QTRY_COMPARE_WITH_TIMEOUT(lamp_colour(), QString("unlit"), 3000);
 }
 
@@ -171,8 +173,9 @@ QString tst_e2e_window::lamp_colour()
 
 void tst_e2e_window::click(int twips_x, int twips_y)
 {
-    x11->run("xdotool", { "mousemove", "--window", m_window, QString::number(twips_x / 15),
-                            QString::number(twips_y / 15), "click", "1" });
+    x11->run("xdotool",
+        { "mousemove", "--window", m_window, QString::number(twips_x / 15),
+            QString::number(twips_y / 15), "click", "1" });
 }
 
 int main(int argc, char* argv[])

@@ -39,10 +39,7 @@ int DeviceModel::flags() const
     return f;
 }
 
-QByteArray DeviceModel::status(int type) const
-{
-    return status_bytes(type, flags());
-}
+QByteArray DeviceModel::status(int type) const { return status_bytes(type, flags()); }
 
 void DeviceModel::changed()
 {

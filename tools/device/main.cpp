@@ -49,7 +49,8 @@ void log(const char* dir, const QHostAddress& peer, int port, const QByteArray& 
 
 void note(const QString& text)
 {
-    std::printf("%s --- %s\n", qPrintable(QTime::currentTime().toString(QStringLiteral("HH:mm:ss.zzz"))),
+    std::printf("%s --- %s\n",
+        qPrintable(QTime::currentTime().toString(QStringLiteral("HH:mm:ss.zzz"))),
         qPrintable(text));
     std::fflush(stdout);
 }
@@ -62,9 +63,10 @@ int main(int argc, char* argv[])
     QCoreApplication::setApplicationName(QStringLiteral("tembrill-device"));
 
     QCommandLineParser cli;
-    cli.setApplicationDescription(QStringLiteral(
-        "Simulates the dial-up box on UDP port 9118 of a local address and answers the client "
-        "at the sender's address, port 9118. Every datagram in and out is logged.\n\n")
+    cli.setApplicationDescription(
+        QStringLiteral(
+            "Simulates the dial-up box on UDP port 9118 of a local address and answers the client "
+            "at the sender's address, port 9118. Every datagram in and out is logged.\n\n")
         + QString::fromLatin1(keys_help));
     cli.addHelpOption();
     const QCommandLineOption address({ "a", "address" },
@@ -78,8 +80,8 @@ int main(int argc, char* argv[])
         QStringLiteral("type"), QStringLiteral("254"));
     const QCommandLineOption fail(QStringLiteral("fail-dial"), QStringLiteral("Every dial fails."));
     const QCommandLineOption drop(QStringLiteral("drop-after"),
-        QStringLiteral("The line drops this many seconds after it came up."),
-        QStringLiteral("s"), QStringLiteral("0"));
+        QStringLiteral("The line drops this many seconds after it came up."), QStringLiteral("s"),
+        QStringLiteral("0"));
     const QCommandLineOption silent(QStringLiteral("silent"), QStringLiteral("Answer nothing."));
     cli.addOptions({ address, dial, unasked, fail, drop, silent });
     cli.process(app);
@@ -148,27 +150,56 @@ int main(int argc, char* argv[])
             return;
         }
         switch (key) {
-        case 'c': device.connectLine(); break;
-        case 'h': device.hangUp(); break;
-        case 'm': device.addSecond(); break;
-        case 's': device.dropSecond(); break;
-        case 'd': device.dropLine(); break;
-        case 'r': note(QStringLiteral("restart")); device.restart(); break;
-        case 'p': send(wire::status_bytes(wire::reply_repoll, 0), QStringLiteral("repoll")); break;
-        case 'g': send(QByteArray::fromHex("fefd0101"), QStringLiteral("mismatched pairs")); break;
-        case 'u': send(wire::status_bytes(250, 1), QStringLiteral("unknown type 250")); break;
+        case 'c':
+            device.connectLine();
+            break;
+        case 'h':
+            device.hangUp();
+            break;
+        case 'm':
+            device.addSecond();
+            break;
+        case 's':
+            device.dropSecond();
+            break;
+        case 'd':
+            device.dropLine();
+            break;
+        case 'r':
+            note(QStringLiteral("restart"));
+            device.restart();
+            break;
+        case 'p':
+            send(wire::status_bytes(wire::reply_repoll, 0), QStringLiteral("repoll"));
+            break;
+        case 'g':
+            send(QByteArray::fromHex("fefd0101"), QStringLiteral("mismatched pairs"));
+            break;
+        case 'u':
+            send(wire::status_bytes(250, 1), QStringLiteral("unknown type 250"));
+            break;
         case 'f':
             device.options().failDial = !device.options().failDial;
-            note(device.options().failDial ? QStringLiteral("dials fail") : QStringLiteral("dials succeed"));
+            note(device.options().failDial ? QStringLiteral("dials fail")
+                                           : QStringLiteral("dials succeed"));
             break;
         case 'x':
             device.options().silent = !device.options().silent;
             note(device.options().silent ? QStringLiteral("silent") : QStringLiteral("answering"));
             break;
-        case '3': device.options().unaskedType = 253; note(QStringLiteral("unasked type 253")); break;
-        case '4': device.options().unaskedType = 254; note(QStringLiteral("unasked type 254")); break;
-        case 'q': QCoreApplication::quit(); break;
-        default: break;
+        case '3':
+            device.options().unaskedType = 253;
+            note(QStringLiteral("unasked type 253"));
+            break;
+        case '4':
+            device.options().unaskedType = 254;
+            note(QStringLiteral("unasked type 254"));
+            break;
+        case 'q':
+            QCoreApplication::quit();
+            break;
+        default:
+            break;
         }
     });
 
