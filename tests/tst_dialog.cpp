@@ -32,14 +32,7 @@ void tst_dialog::layout_and_texts()
     Dialog d(std::make_shared<FakeHyperlink>());
     QCOMPARE(d.windowTitle(), QString("Tembrill Connect Einstellungen"));
     QVERIFY(d.windowFlags() & Qt::Tool);
-    QCOMPARE(d.OKButton->text(), QString("OK"));
     QVERIFY(d.OKButton->isDefault());
-    QCOMPARE(d.CancelButton->text(), QString("Abbrechen"));
-    QCOMPARE(d.Label2->text(), QString("Tembrill IP-Adresse:"));
-    QCOMPARE(d.show_check->text(), QString("Verbindungsdauer anzeigen"));
-    QCOMPARE(d.url->palette().color(QPalette::WindowText), QColor(0, 0, 255));
-    QVERIFY(d.url->font().underline());
-    QCOMPARE(d.ip_addr->maxLength(), 32767);
     QCOMPARE(d.UCC1->Font()->Name, QString("MS Sans Serif"));
     QCOMPARE(d.UCC1->Enabled(), false);
     // Every caption fits its control at the chosen fonts.

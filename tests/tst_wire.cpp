@@ -15,8 +15,6 @@ private slots:
     void reply_validation();
     void format_duration_text_data();
     void format_duration_text();
-    void rounding_data();
-    void rounding();
 };
 
 void tst_wire::command_bytes_are_five()
@@ -106,24 +104,6 @@ void tst_wire::format_duration_text()
     QFETCH(int, secs);
     QFETCH(QString, text);
     QCOMPARE(format_duration(secs), text);
-}
-
-void tst_wire::rounding_data()
-{
-    QTest::addColumn<double>("value");
-    QTest::addColumn<int>("rounded");
-    QTest::newRow("half down to even") << 90.5 << 90;
-    QTest::newRow("half up to even") << 91.5 << 92;
-    QTest::newRow("below half") << 90.4 << 90;
-    QTest::newRow("negative half") << -2.5 << -2;
-    QTest::newRow("too large") << 1e12 << 2147483647;
-}
-
-void tst_wire::rounding()
-{
-    QFETCH(double, value);
-    QFETCH(int, rounded);
-    QCOMPARE(round_half_even(value), rounded);
 }
 
 QTEST_APPLESS_MAIN(tst_wire)

@@ -1,31 +1,16 @@
 #pragma once
 
-// Helpers for end-to-end tests: child processes that die with the test, the device simulator
-// with its log, and a private X server with a window manager.
+// Helpers for end-to-end tests: helper processes that die with the test, and the device
+// simulator with its log.
 
 #include <QByteArray>
 #include <QProcess>
 #include <QStringList>
 #include <QTemporaryDir>
 
-#include <string>
-#include <vector>
-
-// A child process started with fork and exec; killed when the object goes, and by the kernel
-// when the test process dies, so nothing is left behind after a failed or aborted test.
-class Child {
-public:
-    Child() = default;
-    Child(const Child&) = delete;
-    ~Child() { stop(); }
-    bool start(const std::vector<std::string>& argv, int keepFd = -1);
-    void stop();
-    bool running();
-    int pid() const { return m_pid; }
-
-private:
-    int m_pid = -1;
-};
+// Started processes are killed by the kernel when the test process dies, so nothing is left
+// behind after a failed or aborted test.
+void start_tied(QProcess& process, const QString& program, const QStringList& args);
 
 // The device simulator, its log read as it is written, keys sent to its standard input.
 class Device {
@@ -41,21 +26,10 @@ private:
     QStringList m_lines;
 };
 
-// Xvfb at 96 dpi (15 twips per pixel) with openbox.
-class X11Session {
-public:
-    bool start();
-    QByteArray display() const { return m_display; }
-    // Runs a command on this display; its standard output.
-    QByteArray run(const QString& program, const QStringList& args);
+// Runs a command to its end; its standard output.
+QByteArray run(const QString& program, const QStringList& args);
 
-private:
-    Child m_server;
-    Child m_wm;
-    QByteArray m_display;
-};
-
-// A temporary directory that holds a remote.inf naming the simulator.
+// A temporary directory that holds the given remote.inf.
 QTemporaryDir* directory_for_client(const QByteArray& remote_inf);
 
 QString client_binary();

@@ -1,5 +1,6 @@
-// The real program in a real window under Xvfb and openbox, driven as a user would, against the
-// device simulator; what it sends is read from the simulator's log.
+// The real program in a real window under Xvfb (started by CTest through xvfb-run, at 96 dpi:
+// 15 twips a pixel) and openbox, driven as a user would, against the device simulator; what
+// it sends is read from the simulator's log.
 
 #include "harness.h"
 
@@ -15,7 +16,6 @@
 
 namespace {
 
-X11Session* x11 = nullptr;
 const QByteArray settings = "1380,2280\r\n\"127.0.0.2\"\r\n#TRUE#\r\n";
 
 } // namespace
@@ -35,6 +35,7 @@ private:
     QPoint client_origin();
     void click(int twips_x, int twips_y);
 
+    QProcess m_wm;
     std::unique_ptr<Device> m_device;
     std::unique_ptr<QTemporaryDir> m_dir;
     QProcess m_client;
@@ -44,6 +45,9 @@ private:
 
 void tst_e2e_window::initTestCase()
 {
+    QVERIFY2(QGuiApplication::platformName() == "xcb", "run under xvfb-run");
+    start_tied(m_wm, "openbox", { "--sm-disable" });
+    QTRY_VERIFY_WITH_TIMEOUT(QProcess::execute("sh", { "-c", "wmctrl -m >/dev/null 2>&1" }) == 0, 5000);
     m_device = std::make_unique<Device>(QStringList { "--dial-time", "1500", "--silent" });
     QVERIFY(m_device->count("listening on 127.0.0.2:9118"));
     m_dir.reset(directory_for_client(settings));
@@ -51,11 +55,10 @@ void tst_e2e_window::initTestCase()
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("QT_QPA_PLATFORM", "xcb");
     m_client.setProcessEnvironment(env);
-    m_client.setChildProcessModifier([] { prctl(PR_SET_PDEATHSIG, SIGKILL); });
-    m_client.start(client_binary(), {});
-    QVERIFY(m_client.waitForStarted());
+    start_tied(m_client, client_binary(), {});
+    QVERIFY(m_client.state() == QProcess::Running);
     QTRY_VERIFY_WITH_TIMEOUT(
-        !(m_window = x11->run("xdotool",
+        !(m_window = run("xdotool",
                             { "search", "--all", "--pid", QString::number(m_client.processId()),
                                 "--name", "^Tembrill Connect$" })
                          .trimmed())
@@ -110,22 +113,22 @@ void tst_e2e_window::hang_up()
 void tst_e2e_window::close_ends_and_stores_position()
 {
     // Move the window somewhere known, then close it through the window manager.
-    x11->run("wmctrl", { "-i", "-r", m_window, "-e", "0,300,200,-1,-1" });
+    run("wmctrl", { "-i", "-r", m_window, "-e", "0,300,200,-1,-1" });
     QTest::qWait(500);
-    const QByteArray extents = x11->run("xprop", { "-id", m_window, "_NET_FRAME_EXTENTS" });
+    const QByteArray extents = run("xprop", { "-id", m_window, "_NET_FRAME_EXTENTS" });
     const QRegularExpressionMatch e
         = QRegularExpression("= (\\d+), (\\d+), (\\d+), (\\d+)").match(QString(extents));
     QVERIFY2(e.hasMatch(), extents.constData());
     const QPoint origin = client_origin();
     const int frame_x = origin.x() - e.captured(1).toInt();
     const int frame_y = origin.y() - e.captured(3).toInt();
-    const QString info = x11->run("xwininfo", { "-id", m_window });
+    const QString info = run("xwininfo", { "-id", m_window });
     const int outer = QRegularExpression("Width:\\s+(\\d+)").match(info).captured(1).toInt()
         + e.captured(1).toInt() + e.captured(2).toInt();
     QVERIFY2(std::abs(outer * 15 - 2648) <= 15, qPrintable(QString::number(outer)));
 
     const int in_before = m_device->count("in  ");
-    x11->run("wmctrl", { "-i", "-c", m_window });
+    run("wmctrl", { "-i", "-c", m_window });
     QVERIFY(m_client.waitForFinished(5000));
     QCOMPARE(m_client.exitStatus(), QProcess::NormalExit);
     QCOMPARE(m_client.exitCode(), 0);
@@ -145,11 +148,13 @@ void tst_e2e_window::cleanupTestCase()
         m_client.waitForFinished(2000);
     }
     m_device.reset();
+    m_wm.kill();
+    m_wm.waitForFinished(2000);
 }
 
 QPoint tst_e2e_window::client_origin()
 {
-    const QString info = x11->run("xwininfo", { "-id", m_window });
+    const QString info = run("xwininfo", { "-id", m_window });
     const auto x = QRegularExpression("Absolute upper-left X:\\s+(-?\\d+)").match(info);
     const auto y = QRegularExpression("Absolute upper-left Y:\\s+(-?\\d+)").match(info);
     return { x.captured(1).toInt(), y.captured(1).toInt() };
@@ -173,20 +178,13 @@ QString tst_e2e_window::lamp_colour()
 
 void tst_e2e_window::click(int twips_x, int twips_y)
 {
-    x11->run("xdotool",
+    run("xdotool",
         { "mousemove", "--window", m_window, QString::number(twips_x / 15),
             QString::number(twips_y / 15), "click", "1" });
 }
 
 int main(int argc, char* argv[])
 {
-    // The X server comes first: the application connects to it.
-    X11Session session;
-    if (!session.start()) {
-        std::fprintf(stderr, "cannot start Xvfb and openbox\n");
-        return 1;
-    }
-    x11 = &session;
     qputenv("QT_QPA_PLATFORM", "xcb");
     QGuiApplication app(argc, argv);
     tst_e2e_window test;
