@@ -64,9 +64,7 @@ void DeviceModel::command(int code)
     case cmd_hang_up:
         if (m_line == Channel::Down)
             return;
-        m_line = m_second = Channel::Down;
-        m_dial->stop();
-        m_drop->stop();
+        allDown();
         break;
     case cmd_multilink:
         if (m_line != Channel::Up || m_second != Channel::Down)
@@ -102,21 +100,24 @@ void DeviceModel::dialDone()
     changed();
 }
 
+void DeviceModel::allDown()
+{
+    m_line = m_second = Channel::Down;
+    m_dial->stop();
+    m_drop->stop();
+}
+
 void DeviceModel::dropLine()
 {
     if (m_line == Channel::Down)
         return;
-    m_line = m_second = Channel::Down;
-    m_dial->stop();
-    m_drop->stop();
+    allDown();
     changed();
 }
 
 void DeviceModel::restart()
 {
-    m_line = m_second = Channel::Down;
-    m_dial->stop();
-    m_drop->stop();
+    allDown();
     // Back from a restart the box knows no client state: it asks to be polled anew.
     const QByteArray s = status_bytes(reply_repoll, 0);
     emit send(s, describe(s));

@@ -34,8 +34,6 @@ public:
     int flags() const;
     QByteArray status(int type) const;
     Options& options() { return m_options; }
-    Channel line() const { return m_line; }
-    Channel second() const { return m_second; }
 
 signals:
     // A datagram for the client.
@@ -43,6 +41,8 @@ signals:
 
 private:
     void changed();
+    // Both channels down, no call or drop pending.
+    void allDown();
     void dialDone();
 
     Options m_options;
