@@ -10,8 +10,6 @@
 #include "platform/time_source.h"
 
 #include <QDir>
-#include <QLabel>
-#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -20,12 +18,8 @@
 
 class FakeSocket : public DatagramSocket {
 public:
-    void setRemoteHost(const QString& host) override
-    {
-        host_ = host;
-        ++host_sets;
-    }
-    QString remoteHost() const override { return host_; }
+    void setRemoteHost(const QString& host) override { hosts << host; }
+    QString remoteHost() const override { return hosts.value(hosts.size() - 1); }
     void sendData(const QByteArray& data) override
     {
         if (fail)
@@ -33,20 +27,13 @@ public:
         sent << data;
     }
     QByteArray getData() override { return pending; }
-
-    void deliver(const QByteArray& data)
+    void deliver(const QByteArray& hex)
     {
-        pending = data;
-        emit DataArrival(qint32(data.size()));
-    }
-    void deliver(int type, int flags)
-    {
-        const char bytes[] = { char(type), char(type), char(flags), char(flags) };
-        deliver(QByteArray(bytes, 4));
+        pending = QByteArray::fromHex(hex);
+        emit DataArrival(qint32(pending.size()));
     }
 
-    QString host_;
-    int host_sets = 0;
+    QStringList hosts; // every remote host set, in order
     QList<QByteArray> sent;
     QByteArray pending;
     std::optional<SocketError> fail;
@@ -64,17 +51,12 @@ public:
     QStringList shown;
 };
 
-// Plays the user in the settings dialog: `answer` changes Globals as OK or Abbrechen would.
+// Plays the user in the settings dialog: `answer` changes Globals as OK or Abbrechen would
+// and says whether it was OK.
 class FakeSettings : public SettingsOpener {
 public:
-    void open_settings() override
-    {
-        ++opened;
-        if (answer)
-            answer();
-    }
-    std::function<void()> answer;
-    int opened = 0;
+    bool open_settings() override { return answer && answer(); }
+    std::function<bool()> answer;
 };
 
 class FakeHyperlink : public Hyperlink {
@@ -86,25 +68,20 @@ public:
     QList<QStringList> calls;
 };
 
-// A Main with fakes, started in a temporary directory that is current while it lives.
+// A Main with fakes, started in a temporary directory that is current while it lives; the
+// directory holds `remote_inf` unless that is empty.
 struct Rig {
-    explicit Rig(const QByteArray& remote_inf = {}, bool write_file = false)
+    explicit Rig(const QByteArray& remote_inf = {})
     {
         QDir::setCurrent(dir.path());
-        if (write_file) {
+        if (!remote_inf.isEmpty()) {
             QFile f(dir.filePath("remote.inf"));
-            f.open(QIODevice::WriteOnly);
-            f.write(remote_inf);
+            if (f.open(QIODevice::WriteOnly))
+                f.write(remote_inf);
         }
         main.emplace(MainServices { &socket, &clock, &boxes, &settings });
     }
     ~Rig() { QDir::setCurrent(QDir::tempPath()); }
-    QByteArray file() const
-    {
-        QFile f(dir.filePath("remote.inf"));
-        f.open(QIODevice::ReadOnly);
-        return f.readAll();
-    }
 
     QTemporaryDir dir;
     FakeSocket socket;
@@ -113,16 +90,3 @@ struct Rig {
     FakeSettings settings;
     std::optional<Main> main;
 };
-
-// Which of the three sources a lamp shows: "lit", "unlit", "red" or "?".
-inline QString lamp(const Main& m, const QLabel* l)
-{
-    const qint64 key = l->pixmap().cacheKey();
-    if (key == m.led_on->pixmap().cacheKey())
-        return "lit";
-    if (key == m.led_off->pixmap().cacheKey())
-        return "unlit";
-    if (key == m.led_red->pixmap().cacheKey())
-        return "red";
-    return "?";
-}

@@ -1,7 +1,9 @@
 #include "hyperlink/property_bag.h"
 #include "hyperlink/user_control.h"
 
+#include <QMetaMethod>
 #include <QTest>
+#include <functional>
 
 namespace {
 
@@ -30,151 +32,132 @@ struct RecordingBag : PropertyBag {
     QStringList written;
 };
 
-const QStringList all_keys { "BackColor", "ForeColor", "Enabled", "Font", "BackStyle",
-    "BorderStyle", "ActiveControl", "Zeigsmir" };
-
-void check_defaults(const UserControl1& c, const FontRef& font)
+// A value as "type value": "int 0", "short -1", "font Ambient", "object none".
+QString text(const QVariant& v)
 {
-    QCOMPARE(c.BackColor(), 0);
-    QCOMPARE(c.ForeColor(), 0);
-    QCOMPARE(c.Enabled(), false);
-    QCOMPARE(c.BackStyle(), qint16(0));
-    QCOMPARE(c.BorderStyle(), qint16(0));
-    QCOMPARE(c.Zeigsmir().metaType(), QMetaType::fromType<qint16>());
-    QCOMPARE(c.Zeigsmir().value<qint16>(), qint16(0));
-    QVERIFY(!c.ActiveControl());
-    QCOMPARE(c.Font(), font); // the same object, not a copy
+    if (v.metaType() == QMetaType::fromType<FontRef>())
+        return "font " + (v.value<FontRef>() ? v.value<FontRef>()->Name : "none");
+    if (v.metaType() == QMetaType::fromType<ObjectRef>())
+        return QString("object ") + (v.value<ObjectRef>() ? "set" : "none");
+    return QString(v.metaType().name()) + ' ' + v.toString();
 }
+
+// The number of the ControlError that `f` ends with, or 0.
+int error_number(const std::function<void()>& f)
+{
+    try {
+        f();
+    } catch (const ControlError& e) {
+        return e.number;
+    }
+    return 0;
+}
+
+constexpr auto Get = UserControl1::Call::Get;
+constexpr auto Let = UserControl1::Call::Let;
 
 } // namespace
 
 class tst_user_control : public QObject {
     Q_OBJECT
+public slots:
+    // Not a test (QTest runs private slots only): counts raised events.
+    void count() { ++m_raised; }
+
 private slots:
-    void defaults();
-    void every_write_notifies_data();
-    void every_write_notifies();
-    void save_restore_round_trip();
-    void write_order_and_defaults();
-    void type_mismatch_stops_reading();
-    void hyperlink_is_asked_each_time();
-    void late_bound_members();
-    void input_raises_no_event();
+    void properties_data();
+    void properties();
+    void saving_and_failures();
+    void other_members();
+    void events_declared_never_raised();
+
+private:
+    int m_raised = 0;
 };
 
-void tst_user_control::defaults()
+void tst_user_control::properties_data()
 {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("id");
+    QTest::addColumn<int>("call");
+    QTest::addColumn<QVariant>("value");
+    QTest::addColumn<QString>("initial"); // after InitProperties, and restored from no keys
+    const int let = int(UserControl1::Call::Let), set = int(UserControl1::Call::Set);
+    const auto font = QVariant::fromValue(std::make_shared<FontObject>(FontObject { "Other", 12 }));
+    const auto control = QVariant::fromValue(std::make_shared<QObject>());
+    // clang-format off
+    QTest::newRow("BackColor")     << "BackColor"     << 0x68030007 << let << QVariant(-16777216) << "int 0";
+    QTest::newRow("ForeColor")     << "ForeColor"     << 0x68030006 << let << QVariant(255)       << "int 0";
+    QTest::newRow("Enabled")       << "Enabled"       << 0x68030005 << let << QVariant(true)      << "bool false";
+    QTest::newRow("Font")          << "Font"          << -512       << set << font                << "font Ambient";
+    QTest::newRow("BackStyle")     << "BackStyle"     << 0x68030004 << let << QVariant(7)         << "short 0";
+    QTest::newRow("BorderStyle")   << "BorderStyle"   << 0x68030003 << let << QVariant(-1)        << "short 0";
+    QTest::newRow("ActiveControl") << "ActiveControl" << 0x68030001 << set << control             << "object none";
+    QTest::newRow("Zeigsmir")      << "Zeigsmir"      << 0x68030000 << let << QVariant("0")       << "short 0";
+    // clang-format on
+}
+
+void tst_user_control::properties()
+{
+    QFETCH(QString, name);
+    QFETCH(int, id);
+    QFETCH(int, call);
+    QFETCH(QVariant, value);
+    QFETCH(QString, initial);
+    const auto member = std::find_if(UserControl1::members.begin(), UserControl1::members.end(),
+        [&](const Member& m) { return name == m.name; });
+    QVERIFY(member != UserControl1::members.end());
+    QCOMPARE(member->dispid, id);
+
     Container box;
     UserControl1 fresh(&box);
     fresh.InitProperties();
-    check_defaults(fresh, box.ambient);
+    QCOMPARE(text(fresh.invoke(id, Get)), initial);
     UserControl1 restored(&box);
     PropertyBag empty;
     restored.ReadProperties(empty);
-    check_defaults(restored, box.ambient);
+    QCOMPARE(text(restored.invoke(id, Get)), initial);
     QVERIFY(box.notified.isEmpty());
-}
 
-void tst_user_control::every_write_notifies_data()
-{
-    QTest::addColumn<int>("dispid");
-    QTest::addColumn<int>("call");
-    QTest::addColumn<QVariant>("value");
-    QTest::addColumn<QString>("name");
-    const int let = int(UserControl1::Call::Let), set = int(UserControl1::Call::Set);
-    QTest::newRow("BackColor any 32-bit")
-        << 0x68030007 << let << QVariant(-16777216) << "BackColor";
-    QTest::newRow("ForeColor") << 0x68030006 << let << QVariant(0xff) << "ForeColor";
-    QTest::newRow("Enabled") << 0x68030005 << let << QVariant(true) << "Enabled";
-    QTest::newRow("Font") << -512 << set << QVariant::fromValue(std::make_shared<FontObject>())
-                          << "Font";
-    QTest::newRow("BackStyle 7") << 0x68030004 << let << QVariant(7) << "BackStyle";
-    QTest::newRow("BorderStyle -1") << 0x68030003 << let << QVariant(-1) << "BorderStyle";
-    QTest::newRow("ActiveControl")
-        << 0x68030001 << set << QVariant::fromValue(std::make_shared<QObject>()) << "ActiveControl";
-    QTest::newRow("Zeigsmir") << 0x68030000 << let << QVariant(QString("x")) << "Zeigsmir";
-}
-
-void tst_user_control::every_write_notifies()
-{
-    QFETCH(int, dispid);
-    QFETCH(int, call);
-    QFETCH(QVariant, value);
-    QFETCH(QString, name);
-    Container box;
-    UserControl1 c(&box);
-    c.InitProperties();
-    for (int i = 0; i < 2; ++i) // the second write stores the value already held
-        c.invoke(dispid, UserControl1::Call(call), value);
+    // Every write notifies, also of the value already held; the value keeps its meaning.
+    for (int i = 0; i < 2; ++i)
+        fresh.invoke(id, UserControl1::Call(call), value);
     QCOMPARE(box.notified, QStringList({ name, name }));
-    QVERIFY(variants_equal(c.invoke(dispid, UserControl1::Call::Get), value));
-    // A failing notification still leaves the value stored, and reaches the caller.
-    box.fail_notify = true;
-    QVERIFY_THROWS_EXCEPTION(ControlError, c.invoke(0x68030007, UserControl1::Call::Let, 42));
-    QCOMPARE(c.BackColor(), 42);
-}
+    QVERIFY(variants_equal(fresh.invoke(id, Get), value));
 
-void tst_user_control::save_restore_round_trip()
-{
-    Container box;
-    UserControl1 c(&box);
-    c.InitProperties();
-    const auto font = std::make_shared<FontObject>(FontObject { "Other", 12 });
-    const auto control = std::make_shared<QObject>();
-    c.let_BackColor(0x123456);
-    c.let_Enabled(true);
-    c.set_Font(font);
-    c.let_BorderStyle(-1);
-    c.set_ActiveControl(control);
-    c.let_Zeigsmir(QString("0"));
+    // Saved under its own name and restored as it was, type and all.
     PropertyBag bag;
-    c.WriteProperties(bag);
-    QVERIFY(!bag.contains("HyperLink"));
-
-    UserControl1 back(&box);
-    back.InitProperties();
-    back.ReadProperties(bag);
-    QCOMPARE(back.BackColor(), 0x123456);
-    QCOMPARE(back.Enabled(), true);
-    QCOMPARE(back.Font(), font);
-    QCOMPARE(back.BorderStyle(), qint16(-1));
-    QCOMPARE(back.ActiveControl(), control);
-    QCOMPARE(back.Zeigsmir().metaType(), QMetaType::fromType<QString>()); // not the number 0
-    QCOMPARE(back.Zeigsmir().toString(), QString("0"));
+    fresh.WriteProperties(bag);
+    QVERIFY(bag.contains(name) && !bag.contains("HyperLink"));
+    restored.ReadProperties(bag);
+    QCOMPARE(text(restored.invoke(id, Get)), text(fresh.invoke(id, Get)));
+    QCOMPARE(restored.invoke(id, Get).metaType(), fresh.invoke(id, Get).metaType());
 }
 
-void tst_user_control::write_order_and_defaults()
+void tst_user_control::saving_and_failures()
 {
     Container box;
     UserControl1 c(&box);
     c.InitProperties();
     RecordingBag bag;
     c.WriteProperties(bag);
-    QCOMPARE(bag.written, all_keys); // every key, in order, whether or not at its default
-    QVERIFY(bag.keys().isEmpty()); // all at their defaults: nothing stored
-    c.let_Enabled(true);
-    c.let_ForeColor(1);
-    c.WriteProperties(bag);
-    QCOMPARE(bag.keys(), QStringList({ "ForeColor", "Enabled" }));
-}
-
-void tst_user_control::type_mismatch_stops_reading()
-{
-    Container box;
-    UserControl1 c(&box);
+    // Every key, in order, whether or not at its default; none at its default is stored.
+    QCOMPARE(bag.written.join(' '),
+        QString("BackColor ForeColor Enabled Font BackStyle BorderStyle ActiveControl Zeigsmir"));
+    QVERIFY(bag.keys().isEmpty());
+    // InitProperties leaves the control reference alone.
+    c.invoke(dispid::ActiveControl, UserControl1::Call::Set,
+        QVariant::fromValue(std::make_shared<QObject>()));
     c.InitProperties();
-    c.let_BorderStyle(3);
-    PropertyBag bag;
+    QVERIFY(c.ActiveControl());
+    // A value that cannot be read ends the restore: what came before it is kept, what comes
+    // after it untouched.
+    c.invoke(dispid::BorderStyle, Let, 3);
     bag.set("forecolor", 77); // keys match without regard to case
     bag.set("Enabled", -1);
     bag.set("FONT", QString("not a font"));
     bag.set("BorderStyle", 9);
-    try {
-        c.ReadProperties(bag);
-        QFAIL("no error");
-    } catch (const ControlError& e) {
-        QCOMPARE(e.number, control_errors::type_mismatch);
-    }
+    QCOMPARE(error_number([&] { c.ReadProperties(bag); }), control_errors::type_mismatch);
     QCOMPARE(c.ForeColor(), 77);
     QCOMPARE(c.Enabled(), true);
     QCOMPARE(c.Font(), box.ambient);
@@ -182,56 +165,50 @@ void tst_user_control::type_mismatch_stops_reading()
     QCOMPARE(c.BorderStyle(), qint16(3)); // after the failure: untouched
     bag.set("FONT", QVariant::fromValue(box.ambient));
     bag.set("BackStyle", 40000);
-    try {
-        c.ReadProperties(bag);
-        QFAIL("no error");
-    } catch (const ControlError& e) {
-        QCOMPARE(e.number, control_errors::overflow);
-    }
+    QCOMPARE(error_number([&] { c.ReadProperties(bag); }), control_errors::overflow);
+    // A failing notification still leaves the value stored, and reaches the caller.
+    box.fail_notify = true;
+    QCOMPARE(error_number([&] { c.invoke(dispid::BackColor, Let, 42); }), 5);
+    QCOMPARE(c.BackColor(), 42);
 }
 
-void tst_user_control::hyperlink_is_asked_each_time()
+void tst_user_control::other_members()
 {
     Container box;
     UserControl1 c(&box);
-    c.InitProperties();
-    const HyperlinkRef first = c.invoke(0x68030002, UserControl1::Call::Get).value<HyperlinkRef>();
-    QCOMPARE(first, box.link);
-    box.link = std::make_shared<DesktopHyperlink>();
-    QCOMPARE(c.HyperLink(), box.link);
-    QVERIFY(box.notified.isEmpty());
-}
-
-void tst_user_control::late_bound_members()
-{
-    Container box;
-    UserControl1 c(&box);
+    QCOMPARE(c.invoke(0x68030002, Get).value<HyperlinkRef>(), box.link);
+    box.link = std::make_shared<DesktopHyperlink>(); // asked of the container on every read
+    QCOMPARE(c.invoke(0x68030002, Get).value<HyperlinkRef>(), box.link);
     QVERIFY(!c.invoke(0x60030008, UserControl1::Call::Method).isValid()); // Refresh
-    QVERIFY_THROWS_EXCEPTION(ControlError, c.invoke(0x68030002, UserControl1::Call::Let, 1));
-    QVERIFY_THROWS_EXCEPTION(ControlError, c.invoke(0x1234, UserControl1::Call::Get));
+    QVERIFY(box.notified.isEmpty());
+    for (const auto& [id, call] :
+        { std::pair { 0x68030002, Let }, { 0x68030007, UserControl1::Call::Set }, { 0x1234, Get } })
+        QCOMPARE(error_number([&] { c.invoke(id, call, 1); }), control_errors::member_not_found);
 }
 
-void tst_user_control::input_raises_no_event()
+void tst_user_control::events_declared_never_raised()
 {
     Container box;
     UserControl1 c(&box);
-    c.InitProperties();
     c.resize(40, 25);
     c.show();
-    int raised = 0;
-    auto count = [&raised] { ++raised; };
-    connect(&c, &UserControl1::Click, count);
-    connect(&c, &UserControl1::DblClick, count);
-    connect(&c, &UserControl1::KeyDown, count);
-    connect(&c, &UserControl1::KeyPress, count);
-    connect(&c, &UserControl1::KeyUp, count);
-    connect(&c, &UserControl1::MouseDown, count);
-    connect(&c, &UserControl1::MouseMove, count);
-    connect(&c, &UserControl1::MouseUp, count);
+    // The table names exactly the control's signals, and input raises none of them.
+    QStringList signals_, listed;
+    for (int i = c.metaObject()->methodOffset(); i < c.metaObject()->methodCount(); ++i) {
+        const QMetaMethod m = c.metaObject()->method(i);
+        signals_ << QString("%1/%2").arg(m.name()).arg(m.parameterCount());
+        QObject::connect(&c, m, this, metaObject()->method(metaObject()->indexOfSlot("count()")));
+    }
+    for (const DeclaredEvent& e : UserControl1::events)
+        listed << QString("%1/%2").arg(e.name).arg(e.parameters);
+    QCOMPARE(listed.join(' '),
+        QString(
+            "Click/0 DblClick/0 KeyDown/2 KeyPress/1 KeyUp/2 MouseDown/4 MouseMove/4 MouseUp/4"));
+    QCOMPARE(signals_, listed);
     QTest::mouseDClick(&c, Qt::LeftButton);
     QTest::mouseMove(&c, QPoint(5, 5));
     QTest::keyClick(&c, Qt::Key_A);
-    QCOMPARE(raised, 0);
+    QCOMPARE(m_raised, 0);
 }
 
 QTEST_MAIN(tst_user_control)

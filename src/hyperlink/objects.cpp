@@ -1,7 +1,5 @@
 #include "hyperlink/objects.h"
 
-#include "link/duration.h"
-
 #include <cmath>
 #include <limits>
 #include <optional>

@@ -2,9 +2,94 @@
 
 #include "hyperlink/property_bag.h"
 
+// clang-format off
+const std::array<Member, 10> UserControl1::members = { {
+    { "BackColor", dispid::BackColor, MemberKind::Long,
+      "Gibt die Hintergrundfarbe zurück, die verwendet wird, um Text und Grafik in einem Objekt "
+      "anzuzeigen, oder legt diese fest." },
+    { "ForeColor", dispid::ForeColor, MemberKind::Long,
+      "Gibt die Vordergrundfarbe zurück, die zum Anzeigen von Text und Grafiken in einem Objekt "
+      "verwendet wird, oder legt diese fest." },
+    { "Enabled", dispid::Enabled, MemberKind::Boolean,
+      "Gibt einen Wert zurück, der bestimmt, ob ein Objekt auf vom Benutzer erzeugte Ereignisse "
+      "reagieren kann, oder legt diesen fest." },
+    { "Font", dispid::Font, MemberKind::Font, "Gibt ein Font-Objekt zurück." },
+    { "BackStyle", dispid::BackStyle, MemberKind::Integer,
+      "Zeigt an, ob ein Bezeichnungsfeld oder der Hintergrund eines Figur-Steuerelements "
+      "transparent oder undurchsichtig ist." },
+    { "BorderStyle", dispid::BorderStyle, MemberKind::Integer,
+      "Gibt den Rahmenstil für ein Objekt zurück oder legt diesen fest." },
+    { "Refresh", dispid::Refresh, MemberKind::Method,
+      "Erzwingt ein vollständiges Neuzeichnen eines Objekts." },
+    { "HyperLink", dispid::HyperLink, MemberKind::FromContainer,
+      "Gibt ein Hyperlink-Objekt zurück, das für Browser-Navigation verwendet wird." },
+    { "ActiveControl", dispid::ActiveControl, MemberKind::Control,
+      "Gibt das Steuerelement mit dem Fokus zurück." },
+    { "Zeigsmir", dispid::Zeigsmir, MemberKind::Variant, nullptr },
+} };
+
+const std::array<DeclaredEvent, 8> UserControl1::events = { {
+    { "Click", 1, 0,
+      "Tritt auf, wenn der Benutzer eine Maustaste über einem Objekt drückt und wieder losläßt." },
+    { "DblClick", 2, 0,
+      "Tritt auf, wenn der Benutzer eine Maustaste über einem Objekt drückt und wieder losläßt "
+      "und anschließend erneut drückt und wieder losläßt." },
+    { "KeyDown", 3, 2,
+      "Tritt auf, wenn der Benutzer eine Taste drückt, während ein Objekt den Fokus besitzt." },
+    { "KeyPress", 4, 1, "Tritt auf, wenn der Benutzer eine ANSI-Taste drückt und losläßt." },
+    { "KeyUp", 5, 2,
+      "Tritt auf, wenn der Benutzer eine Taste losläßt, während ein Objekt den Fokus hat." },
+    { "MouseDown", 6, 4,
+      "Tritt auf, wenn der Benutzer die Maustaste drückt, während ein Objekt den Fokus hat." },
+    { "MouseMove", 7, 4, "Tritt auf, wenn der Benutzer die Maus bewegt." },
+    { "MouseUp", 8, 4,
+      "Tritt auf, wenn der Benutzer die Maustaste losläßt, während ein Objekt den Fokus hat." },
+} };
+// clang-format on
+
 namespace {
 
-constexpr qint32 dispid_font = -512;
+bool stored_kind(MemberKind kind)
+{
+    return kind != MemberKind::Method && kind != MemberKind::FromContainer;
+}
+
+bool by_reference(MemberKind kind)
+{
+    return kind == MemberKind::Font || kind == MemberKind::Control;
+}
+
+// A value converted to what a member of this kind stores; throws ControlError on a type
+// mismatch or an overflow.
+QVariant convert(MemberKind kind, const QVariant& v)
+{
+    switch (kind) {
+    case MemberKind::Long:
+        return QVariant::fromValue<qint32>(to_long(v));
+    case MemberKind::Boolean:
+        return QVariant::fromValue<bool>(to_boolean(v));
+    case MemberKind::Integer:
+        return integer_variant(to_integer(v));
+    case MemberKind::Font:
+        return QVariant::fromValue(to_font(v));
+    case MemberKind::Control:
+        return QVariant::fromValue(to_control(v));
+    case MemberKind::Variant:
+    case MemberKind::Method:
+    case MemberKind::FromContainer:
+        break;
+    }
+    return v;
+}
+
+size_t index_of(qint32 id)
+{
+    for (size_t i = 0; i < UserControl1::members.size(); ++i) {
+        if (UserControl1::members[i].dispid == id)
+            return i;
+    }
+    return UserControl1::members.size();
+}
 
 } // namespace
 
@@ -14,225 +99,77 @@ UserControl1::UserControl1(UserControlContainer* container, QWidget* parent)
 {
     // Input goes nowhere: no event of the control is ever raised.
     setFocusPolicy(Qt::NoFocus);
+    // A new instance holds zero, False or empty references until the container initialises
+    // or restores it; a Variant holds nothing at all.
+    for (size_t i = 0; i < members.size(); ++i) {
+        const MemberKind kind = members[i].kind;
+        if (stored_kind(kind) && kind != MemberKind::Variant)
+            m_values[i] = by_reference(kind) ? convert(kind, QVariant::fromValue(ObjectRef()))
+                                             : convert(kind, integer_variant(0));
+    }
 }
 
-void UserControl1::changed(const char* name)
+const QVariant& UserControl1::stored(qint32 id) const { return m_values[index_of(id)]; }
+
+QVariant UserControl1::default_value(MemberKind kind) const
 {
-    m_container->PropertyChanged(QString::fromLatin1(name));
+    if (kind == MemberKind::Font)
+        return QVariant::fromValue(m_container->AmbientFont());
+    if (kind == MemberKind::Control)
+        return QVariant::fromValue(ObjectRef());
+    return integer_variant(0);
 }
-
-void UserControl1::let_BackColor(qint32 New_BackColor)
-{
-    m_BackColor = New_BackColor;
-    changed("BackColor");
-}
-
-void UserControl1::let_ForeColor(qint32 New_ForeColor)
-{
-    m_ForeColor = New_ForeColor;
-    changed("ForeColor");
-}
-
-void UserControl1::let_Enabled(bool New_Enabled)
-{
-    m_Enabled = New_Enabled;
-    changed("Enabled");
-}
-
-void UserControl1::set_Font(FontRef New_Font)
-{
-    m_Font = std::move(New_Font);
-    changed("Font");
-}
-
-void UserControl1::let_BackStyle(qint16 New_BackStyle)
-{
-    m_BackStyle = New_BackStyle;
-    changed("BackStyle");
-}
-
-void UserControl1::let_BorderStyle(qint16 New_BorderStyle)
-{
-    m_BorderStyle = New_BorderStyle;
-    changed("BorderStyle");
-}
-
-void UserControl1::set_ActiveControl(ObjectRef New_ActiveControl)
-{
-    m_ActiveControl = std::move(New_ActiveControl);
-    changed("ActiveControl");
-}
-
-void UserControl1::let_Zeigsmir(const QVariant& New_Zeigsmir)
-{
-    m_Zeigsmir = New_Zeigsmir;
-    changed("Zeigsmir");
-}
-
-HyperlinkRef UserControl1::HyperLink() const { return m_container->Hyperlink(); }
 
 void UserControl1::InitProperties()
 {
-    m_BackColor = 0;
-    m_ForeColor = 0;
-    m_Enabled = false;
-    m_Font = m_container->AmbientFont();
-    m_BackStyle = 0;
-    m_BorderStyle = 0;
-    m_Zeigsmir = integer_variant(0);
+    // Every stored property takes its default, but the control reference, which stays as it is.
+    for (size_t i = 0; i < members.size(); ++i) {
+        const MemberKind kind = members[i].kind;
+        if (stored_kind(kind) && kind != MemberKind::Control)
+            m_values[i] = convert(kind, default_value(kind));
+    }
 }
 
 void UserControl1::ReadProperties(PropertyBag& PropBag)
 {
-    const QVariant zero = integer_variant(0);
-    m_BackColor = to_long(PropBag.ReadProperty(QStringLiteral("BackColor"), zero));
-    m_ForeColor = to_long(PropBag.ReadProperty(QStringLiteral("ForeColor"), zero));
-    m_Enabled = to_boolean(PropBag.ReadProperty(QStringLiteral("Enabled"), zero));
-    {
-        const QVariant ambient = QVariant::fromValue(m_container->AmbientFont());
-        m_Font = to_font(PropBag.ReadProperty(QStringLiteral("Font"), ambient));
+    // A value that cannot be converted ends the reading: the properties before it keep their
+    // new values, the later ones what they held.
+    for (size_t i = 0; i < members.size(); ++i) {
+        const Member& m = members[i];
+        if (stored_kind(m.kind)) {
+            m_values[i] = convert(
+                m.kind, PropBag.ReadProperty(QString::fromLatin1(m.name), default_value(m.kind)));
+        }
     }
-    m_BackStyle = to_integer(PropBag.ReadProperty(QStringLiteral("BackStyle"), zero));
-    m_BorderStyle = to_integer(PropBag.ReadProperty(QStringLiteral("BorderStyle"), zero));
-    m_ActiveControl = to_control(
-        PropBag.ReadProperty(QStringLiteral("ActiveControl"), QVariant::fromValue(ObjectRef())));
-    m_Zeigsmir = PropBag.ReadProperty(QStringLiteral("Zeigsmir"), zero);
 }
 
 void UserControl1::WriteProperties(PropertyBag& PropBag)
 {
-    const QVariant zero = integer_variant(0);
-    PropBag.WriteProperty(
-        QStringLiteral("BackColor"), QVariant::fromValue<qint32>(m_BackColor), zero);
-    PropBag.WriteProperty(
-        QStringLiteral("ForeColor"), QVariant::fromValue<qint32>(m_ForeColor), zero);
-    PropBag.WriteProperty(QStringLiteral("Enabled"), QVariant::fromValue<bool>(m_Enabled), zero);
-    PropBag.WriteProperty(QStringLiteral("Font"), QVariant::fromValue(m_Font),
-        QVariant::fromValue(m_container->AmbientFont()));
-    PropBag.WriteProperty(QStringLiteral("BackStyle"), integer_variant(m_BackStyle), zero);
-    PropBag.WriteProperty(QStringLiteral("BorderStyle"), integer_variant(m_BorderStyle), zero);
-    PropBag.WriteProperty(QStringLiteral("ActiveControl"), QVariant::fromValue(m_ActiveControl),
-        QVariant::fromValue(ObjectRef()));
-    PropBag.WriteProperty(QStringLiteral("Zeigsmir"), m_Zeigsmir, zero);
+    for (size_t i = 0; i < members.size(); ++i) {
+        const Member& m = members[i];
+        if (stored_kind(m.kind))
+            PropBag.WriteProperty(QString::fromLatin1(m.name), m_values[i], default_value(m.kind));
+    }
 }
 
-QVariant UserControl1::invoke(qint32 dispid, Call call, const QVariant& argument)
+QVariant UserControl1::invoke(qint32 id, Call call, const QVariant& argument)
 {
-    const bool get = call == Call::Get;
-    switch (dispid) {
-    case 0x68030007:
-        if (get)
-            return QVariant::fromValue<qint32>(BackColor());
-        if (call == Call::Let)
-            return let_BackColor(to_long(argument)), QVariant();
-        break;
-    case 0x68030006:
-        if (get)
-            return QVariant::fromValue<qint32>(ForeColor());
-        if (call == Call::Let)
-            return let_ForeColor(to_long(argument)), QVariant();
-        break;
-    case 0x68030005:
-        if (get)
-            return QVariant::fromValue<bool>(Enabled());
-        if (call == Call::Let)
-            return let_Enabled(to_boolean(argument)), QVariant();
-        break;
-    case dispid_font:
-        if (get)
-            return QVariant::fromValue(Font());
-        if (call == Call::Set)
-            return set_Font(to_font(argument)), QVariant();
-        break;
-    case 0x68030004:
-        if (get)
-            return integer_variant(BackStyle());
-        if (call == Call::Let)
-            return let_BackStyle(to_integer(argument)), QVariant();
-        break;
-    case 0x68030003:
-        if (get)
-            return integer_variant(BorderStyle());
-        if (call == Call::Let)
-            return let_BorderStyle(to_integer(argument)), QVariant();
-        break;
-    case 0x60030008:
-        if (call == Call::Method)
+    const size_t i = index_of(id);
+    if (i < members.size()) {
+        const Member& m = members[i];
+        if (m.kind == MemberKind::Method && call == Call::Method)
             return Refresh(), QVariant();
-        break;
-    case 0x68030002:
-        if (get)
+        if (m.kind == MemberKind::FromContainer && call == Call::Get)
             return QVariant::fromValue(HyperLink());
-        break;
-    case 0x68030001:
-        if (get)
-            return QVariant::fromValue(ActiveControl());
-        if (call == Call::Set)
-            return set_ActiveControl(to_control(argument)), QVariant();
-        break;
-    case 0x68030000:
-        if (get)
-            return Zeigsmir();
-        if (call == Call::Let)
-            return let_Zeigsmir(argument), QVariant();
-        break;
+        if (stored_kind(m.kind) && call == Call::Get)
+            return m_values[i];
+        if (stored_kind(m.kind) && call == (by_reference(m.kind) ? Call::Set : Call::Let)) {
+            // Stored first, then reported, also when the value is the one already held.
+            m_values[i] = convert(m.kind, argument);
+            m_container->PropertyChanged(QString::fromLatin1(m.name));
+            return {};
+        }
     }
     throw ControlError(control_errors::member_not_found,
         QStringLiteral("Object doesn't support this property or method"));
-}
-
-const QList<UserControl1::Member>& UserControl1::members()
-{
-    static const QList<Member> list = {
-        { "BackColor", 0x68030007,
-            "Gibt die Hintergrundfarbe zurück, die verwendet wird, um Text und Grafik in einem "
-            "Objekt anzuzeigen, oder legt diese fest." },
-        { "ForeColor", 0x68030006,
-            "Gibt die Vordergrundfarbe zurück, die zum Anzeigen von Text und Grafiken in einem "
-            "Objekt verwendet wird, oder legt diese fest." },
-        { "Enabled", 0x68030005,
-            "Gibt einen Wert zurück, der bestimmt, ob ein Objekt auf vom Benutzer erzeugte "
-            "Ereignisse reagieren kann, oder legt diesen fest." },
-        { "Font", dispid_font, "Gibt ein Font-Objekt zurück." },
-        { "BackStyle", 0x68030004,
-            "Zeigt an, ob ein Bezeichnungsfeld oder der Hintergrund eines "
-            "Figur-Steuerelements transparent oder undurchsichtig ist." },
-        { "BorderStyle", 0x68030003,
-            "Gibt den Rahmenstil für ein Objekt zurück oder legt diesen fest." },
-        { "Refresh", 0x60030008, "Erzwingt ein vollständiges Neuzeichnen eines Objekts." },
-        { "HyperLink", 0x68030002,
-            "Gibt ein Hyperlink-Objekt zurück, das für Browser-Navigation verwendet wird." },
-        { "ActiveControl", 0x68030001, "Gibt das Steuerelement mit dem Fokus zurück." },
-        { "Zeigsmir", 0x68030000, nullptr },
-    };
-    return list;
-}
-
-const QList<UserControl1::Event>& UserControl1::declared_events()
-{
-    static const QList<Event> list = {
-        { "Click", 1, "",
-            "Tritt auf, wenn der Benutzer eine Maustaste über einem Objekt drückt und wieder "
-            "losläßt." },
-        { "DblClick", 2, "",
-            "Tritt auf, wenn der Benutzer eine Maustaste über einem Objekt drückt und wieder "
-            "losläßt und anschließend erneut drückt und wieder losläßt." },
-        { "KeyDown", 3, "qint16& KeyCode, qint16& Shift",
-            "Tritt auf, wenn der Benutzer eine Taste drückt, während ein Objekt den Fokus "
-            "besitzt." },
-        { "KeyPress", 4, "qint16& KeyAscii",
-            "Tritt auf, wenn der Benutzer eine ANSI-Taste drückt und losläßt." },
-        { "KeyUp", 5, "qint16& KeyCode, qint16& Shift",
-            "Tritt auf, wenn der Benutzer eine Taste losläßt, während ein Objekt den Fokus "
-            "hat." },
-        { "MouseDown", 6, "qint16& Button, qint16& Shift, float& X, float& Y",
-            "Tritt auf, wenn der Benutzer die Maustaste drückt, während ein Objekt den Fokus "
-            "hat." },
-        { "MouseMove", 7, "qint16& Button, qint16& Shift, float& X, float& Y",
-            "Tritt auf, wenn der Benutzer die Maus bewegt." },
-        { "MouseUp", 8, "qint16& Button, qint16& Shift, float& X, float& Y",
-            "Tritt auf, wenn der Benutzer die Maustaste losläßt, während ein Objekt den Fokus "
-            "hat." },
-    };
-    return list;
 }

@@ -2,9 +2,10 @@
 
 #include "hyperlink/objects.h"
 
-#include <QList>
 #include <QVariant>
 #include <QWidget>
+
+#include <array>
 
 class PropertyBag;
 
@@ -20,6 +21,46 @@ public:
     virtual HyperlinkRef Hyperlink() = 0;
 };
 
+// Dispatch identifiers of the control's members.
+namespace dispid {
+constexpr qint32 BackColor = 0x68030007;
+constexpr qint32 ForeColor = 0x68030006;
+constexpr qint32 Enabled = 0x68030005;
+constexpr qint32 Font = -512; // the standard font identifier
+constexpr qint32 BackStyle = 0x68030004;
+constexpr qint32 BorderStyle = 0x68030003;
+constexpr qint32 Refresh = 0x60030008;
+constexpr qint32 HyperLink = 0x68030002;
+constexpr qint32 ActiveControl = 0x68030001;
+constexpr qint32 Zeigsmir = 0x68030000;
+} // namespace dispid
+
+// What a member holds, how it is assigned, and its default in the property bag.
+enum class MemberKind : quint8 {
+    Long, // 32-bit integer, by value; default the 16-bit integer 0
+    Boolean, // by value; default the 16-bit integer 0
+    Integer, // 16-bit integer, by value; default the 16-bit integer 0
+    Variant, // any value with its type, by value; default the 16-bit integer 0
+    Font, // font object, by reference; default the container's ambient font
+    Control, // any object, by reference; default the empty reference
+    Method, // no value
+    FromContainer, // read only, asked of the container on every read, never stored
+};
+
+struct Member {
+    const char* name; // also the property bag's key and the name PropertyChanged reports
+    qint32 dispid;
+    MemberKind kind;
+    const char* help; // nullptr where the member has none
+};
+
+struct DeclaredEvent {
+    const char* name;
+    int id;
+    int parameters; // all by reference
+    const char* help;
+};
+
 // The hyperlink user control, public identifier TembrillConnect.UserControl1. It hands out the
 // container's hyperlink object and carries eight stored properties that are reported when
 // assigned, saved and restored, and have no other effect. It draws nothing and raises none of
@@ -29,49 +70,33 @@ class UserControl1 : public QWidget {
 public:
     static constexpr const char* ProgID = "TembrillConnect.UserControl1";
 
+    // The members in the order of the control's interface. The stored properties among them are
+    // initialised, restored and saved in this same order.
+    static const std::array<Member, 10> members;
+    static const std::array<DeclaredEvent, 8> events;
+
     explicit UserControl1(UserControlContainer* container, QWidget* parent = nullptr);
 
-    qint32 BackColor() const { return m_BackColor; }
-    void let_BackColor(qint32 New_BackColor);
-    qint32 ForeColor() const { return m_ForeColor; }
-    void let_ForeColor(qint32 New_ForeColor);
-    bool Enabled() const { return m_Enabled; }
-    void let_Enabled(bool New_Enabled);
-    FontRef Font() const { return m_Font; }
-    void set_Font(FontRef New_Font);
-    qint16 BackStyle() const { return m_BackStyle; }
-    void let_BackStyle(qint16 New_BackStyle);
-    qint16 BorderStyle() const { return m_BorderStyle; }
-    void let_BorderStyle(qint16 New_BorderStyle);
+    qint32 BackColor() const { return stored(dispid::BackColor).value<qint32>(); }
+    qint32 ForeColor() const { return stored(dispid::ForeColor).value<qint32>(); }
+    bool Enabled() const { return stored(dispid::Enabled).value<bool>(); }
+    FontRef Font() const { return stored(dispid::Font).value<FontRef>(); }
+    qint16 BackStyle() const { return stored(dispid::BackStyle).value<qint16>(); }
+    qint16 BorderStyle() const { return stored(dispid::BorderStyle).value<qint16>(); }
+    ObjectRef ActiveControl() const { return stored(dispid::ActiveControl).value<ObjectRef>(); }
+    QVariant Zeigsmir() const { return stored(dispid::Zeigsmir); }
+    HyperlinkRef HyperLink() const { return m_container->Hyperlink(); }
     void Refresh() { }
-    HyperlinkRef HyperLink() const;
-    ObjectRef ActiveControl() const { return m_ActiveControl; }
-    void set_ActiveControl(ObjectRef New_ActiveControl);
-    QVariant Zeigsmir() const { return m_Zeigsmir; }
-    void let_Zeigsmir(const QVariant& New_Zeigsmir);
 
     // Lifecycle notifications from the container.
     void InitProperties();
     void ReadProperties(PropertyBag& PropBag);
     void WriteProperties(PropertyBag& PropBag);
 
-    // Late-bound access by dispatch identifier.
+    // Access by dispatch identifier, as a late-bound caller has it: read a property, assign a
+    // value (Let) or an object (Set), or call a method.
     enum class Call { Get, Let, Set, Method };
-    QVariant invoke(qint32 dispid, Call call, const QVariant& argument = {});
-
-    struct Member {
-        const char* name;
-        qint32 dispid;
-        const char* help; // nullptr where the member has none
-    };
-    struct Event {
-        const char* name;
-        int id;
-        const char* parameters;
-        const char* help;
-    };
-    static const QList<Member>& members();
-    static const QList<Event>& declared_events();
+    QVariant invoke(qint32 id, Call call, const QVariant& argument = {});
 
 signals:
     // Declared and never raised.
@@ -88,16 +113,11 @@ protected:
     void paintEvent(QPaintEvent*) override { }
 
 private:
-    void changed(const char* name);
+    const QVariant& stored(qint32 id) const;
+    QVariant default_value(MemberKind kind) const;
 
     UserControlContainer* m_container;
-    // Stored values, in the order they lie in the instance.
-    ObjectRef m_ActiveControl;
-    QVariant m_Zeigsmir;
-    qint32 m_BackColor = 0;
-    qint32 m_ForeColor = 0;
-    bool m_Enabled = false;
-    FontRef m_Font;
-    qint16 m_BackStyle = 0;
-    qint16 m_BorderStyle = 0;
+    // One value per member, by the member's place in the table; unused for Refresh and
+    // HyperLink.
+    std::array<QVariant, 10> m_values;
 };

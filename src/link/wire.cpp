@@ -14,7 +14,7 @@ QByteArray command_bytes(qint16 marker, qint16 code)
     return data;
 }
 
-std::optional<Reply> read_reply(const QByteArray& datagram)
+std::optional<Reply> read_reply(QByteArrayView datagram)
 {
     if (datagram.size() < 4)
         return std::nullopt;
@@ -25,16 +25,6 @@ std::optional<Reply> read_reply(const QByteArray& datagram)
 }
 
 bool reply_valid(const Reply& reply) { return reply[0] == reply[1] && reply[2] == reply[3]; }
-
-qint16 connect_command(bool link_up, bool dialing)
-{
-    return (link_up || dialing) ? cmd_hang_up : cmd_connect;
-}
-
-qint16 multilink_command(bool link_up, bool dialing, bool multilink_up)
-{
-    return (multilink_up || (link_up && dialing)) ? cmd_singlelink : cmd_multilink;
-}
 
 QByteArray status_bytes(int type, int flags)
 {
@@ -55,7 +45,7 @@ static QString flag_text(int flags)
     return parts.join(QStringLiteral(", "));
 }
 
-QString describe(const QByteArray& datagram)
+QString describe(QByteArrayView datagram)
 {
     const std::optional<Reply> r = read_reply(datagram);
     if (!r)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 
 #include <array>
@@ -43,18 +44,14 @@ using Reply = std::array<qint16, 5>;
 QByteArray command_bytes(qint16 marker, qint16 code);
 
 // The first four bytes of a datagram; nothing for a datagram shorter than four bytes.
-std::optional<Reply> read_reply(const QByteArray& datagram);
+std::optional<Reply> read_reply(QByteArrayView datagram);
 // Both pairs agree; nothing else is checked.
 bool reply_valid(const Reply& reply);
-
-// The command a button sends, from the link flags at the moment of the click.
-qint16 connect_command(bool link_up, bool dialing);
-qint16 multilink_command(bool link_up, bool dialing, bool multilink_up);
 
 // A status datagram as the device sends it: type, type, flags, flags.
 QByteArray status_bytes(int type, int flags);
 
 // One line of human-readable meaning, for logs: "poll", "status 254 line up, rights 0x18".
-QString describe(const QByteArray& datagram);
+QString describe(QByteArrayView datagram);
 
 } // namespace wire

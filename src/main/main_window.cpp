@@ -1,13 +1,13 @@
+// The strip window's controls and layout in twips, its width and its position.
+
 #include "main/main_window.h"
 
-#include "main/pictures.h"
 #include "platform/datagram_socket.h"
-#include "platform/settings_opener.h"
+#include "platform/pictures.h"
 #include "platform/ui.h"
 #include "settings/globals.h"
 
 #include <QCloseEvent>
-#include <QDir>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QPushButton>
@@ -26,14 +26,6 @@ constexpr float default_left = 1410;
 constexpr float default_top = 1380;
 
 } // namespace
-
-void set_timer_enabled(QTimer* timer, bool enabled)
-{
-    if (!enabled)
-        timer->stop();
-    else if (!timer->isActive())
-        timer->start();
-}
 
 Main::Main(const MainServices& services, QWidget* parent)
     : QWidget(parent,
@@ -86,8 +78,9 @@ void Main::build_controls()
     led_red = image(2880, 240, 240, 240, pictures::lamp(pictures::Lamp::Red));
     for (QLabel* source : { led_on, led_off, led_red })
         source->setVisible(false);
-    connected = image(555, 15, 240, 240, led_off->pixmap());
-    multilinked = image(555, 255, 240, 240, led_off->pixmap());
+    m_pictures = { led_off->pixmap(), led_on->pixmap(), led_red->pixmap() };
+    connected = image(555, 15, 240, 240, picture(Lamp::Unlit));
+    multilinked = image(555, 255, 240, 240, picture(Lamp::Unlit));
     online_time = duration_label(1800, 45);
     multilink_time = duration_label(1800, 285);
     Image3 = image(120, 0, 480, 480, pictures::logo());
@@ -126,31 +119,6 @@ void Main::build_controls()
     set_position(default_top, default_left);
 }
 
-void Main::Form_Load()
-{
-    link_up = false;
-    multilink_up = false;
-    dialing = false;
-    Timer1->stop();
-    // Fixed now: a later change of the current directory does not move the file. The separator
-    // is always appended, so a root directory gives a doubled one, which works as well.
-    settings_path = QDir::toNativeSeparators(QDir::currentPath()) + QDir::separator()
-        + QStringLiteral("remote.inf");
-    read_settings();
-    set_window_width();
-    reset_constat();
-    status_seen = false;
-    set_timer_enabled(Timer2, true);
-    online_secs = 0;
-    multilink_secs = 0;
-}
-
-void Main::Form_Unload()
-{
-    // A failed write leaves the previous file intact; the window closes all the same.
-    write_settings();
-}
-
 void Main::closeEvent(QCloseEvent* event)
 {
     event->accept();
@@ -186,14 +154,9 @@ double Main::outer_width_twips() const { return ui::px_to_twips(this, frameGeome
 void Main::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
-    fit_width_to_frame();
-}
-
-void Main::fit_width_to_frame()
-{
     // The window manager reports its frame in a burst of moves after mapping, some of them
-    // with passing positions; resizing amid them would send the window there. Wait until the
-    // moves have settled.
+    // with passing positions; resizing amid them would send the window there. The width is
+    // fitted to the frame once the moves have settled.
     m_fit->start();
 }
 
@@ -211,7 +174,7 @@ void Main::moveEvent(QMoveEvent* event)
     QWidget::moveEvent(event);
     // The window manager reports the frame once the window is mapped: fit the width to it.
     if (isVisible())
-        fit_width_to_frame();
+        m_fit->start();
     if (m_placing)
         return;
     const QPoint at = pos();
@@ -233,20 +196,5 @@ void Main::place_window(float top, float left)
             set_position(top, left);
             return;
         }
-    }
-}
-
-void Main::CallOption_Click()
-{
-    const QString remembered = Globals::ip_address;
-    m_settings->open_settings();
-    if (!Globals::settings_accepted || m_unloaded)
-        return;
-    set_window_width();
-    if (Globals::ip_address != remembered) {
-        socket->setRemoteHost(Globals::ip_address);
-        reset_constat();
-        status_seen = false;
-        set_timer_enabled(Timer2, true);
     }
 }

@@ -1,14 +1,20 @@
 #pragma once
 
-// How data flows: a click on `connect` or `multilink` sends a command datagram to the device;
-// the device answers (or reports unasked) with a status datagram; socket_DataArrival validates
-// it and handle_status turns it into the link flags; show_state and update_buttons turn the
-// flags into lamps, captions and enabled buttons, and switch the blink and duration timers.
-// Timer2 polls until the first full status. Nothing on the screen changes on a click alone.
+// How data flows:
+//
+//   click ──> command datagram ──> device ──> status datagram ──> link model ──> widgets
+//   (connect_Click)  (send_command)          (socket_DataArrival)  (handle_status)  (show_link)
+//
+// The timers tick into the model as well (blink, poll, durations); after every event show_link
+// puts what changed in the model's display on the widgets and switches the timers. Nothing on
+// the screen changes on a click alone.
 
-#include "link/wire.h"
+#include "link/link_model.h"
 
+#include <QPixmap>
 #include <QWidget>
+
+#include <array>
 
 class DatagramSocket;
 class MessageBoxes;
@@ -44,6 +50,8 @@ public:
     // Outer width in twips.
     double outer_width_twips() const;
 
+    const LinkModel& link_model() const { return model; }
+
     // Controls.
     QPushButton* CallOption = nullptr;
     QPushButton* connect = nullptr;
@@ -72,32 +80,16 @@ protected:
 
 private:
     friend class tst_main;
-    friend class tst_link;
-    friend class tst_dialog;
-    friend class tst_e2e_link;
 
-    // Members, in their order.
-    bool link_up = false;
-    bool multilink_up = false;
-    bool dialing = false;
+    LinkModel model;
     QString settings_path;
-    bool status_seen = false;
-    double online_secs = 0;
-    qint32 online_start = 0;
-    double multilink_secs = 0;
-    float multilink_start = 0;
-    qint32 multilink_carry = 0;
-
-    // Days on which the line and the second channel came up, so a count goes on past midnight.
-    qint64 online_start_day = 0;
-    qint64 multilink_start_day = 0;
-    // Blink phase shared by both lamps: 0 lights the lamp on the next tick, 1 darkens it.
-    int blink_phase = 0;
 
     void build_controls();
     void place_window(float top, float left);
     void apply_width();
-    void fit_width_to_frame();
+    // Puts what changed in the model's display on the widgets and switches the timers.
+    void show_link();
+    const QPixmap& picture(Lamp lamp) const { return m_pictures[size_t(lamp)]; }
 
     void CallOption_Click();
     void connect_Click();
@@ -108,9 +100,6 @@ private:
     bool write_settings();
     void socket_DataArrival(qint32 bytesTotal);
     void send_command(const qint16& marker, const qint16& code);
-    void handle_status(const wire::Reply& reply);
-    void update_buttons(const qint16& rights);
-    void show_state();
     void socket_Error(qint16 number, const QString& description, qint32 scode,
         const QString& source, const QString& helpFile, qint32 helpContext, bool* cancelDisplay);
     void show_send_error(int number, const QString& description);
@@ -121,6 +110,10 @@ private:
     TimeSource* m_clock = nullptr;
     MessageBoxes* m_boxes = nullptr;
     SettingsOpener* m_settings = nullptr;
+    // The lamp pictures by role (Unlit, Lit, Red), taken from the three hidden sources.
+    std::array<QPixmap, 3> m_pictures;
+    // What the widgets show now; show_link compares the model's display with it.
+    LinkDisplay m_shown;
     int m_outer_twips = 2648;
     QTimer* m_fit = nullptr;
     float m_top = 0;
@@ -128,6 +121,3 @@ private:
     bool m_placing = false;
     bool m_unloaded = false;
 };
-
-// Switches a timer on without restarting a running one, or off.
-void set_timer_enabled(QTimer* timer, bool enabled);

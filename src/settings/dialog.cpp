@@ -1,7 +1,7 @@
 #include "settings/dialog.h"
 
 #include "hyperlink/property_bag.h"
-#include "main/pictures.h"
+#include "platform/pictures.h"
 #include "platform/ui.h"
 #include "settings/globals.h"
 
@@ -136,15 +136,15 @@ void Dialog::url_Click()
 {
     // Read late-bound, as a container's caller would.
     const HyperlinkRef link
-        = UCC1->invoke(0x68030002, UserControl1::Call::Get).value<HyperlinkRef>();
+        = UCC1->invoke(dispid::HyperLink, UserControl1::Call::Get).value<HyperlinkRef>();
     const QString target = url->text();
     if (link)
         link->NavigateTo(target, QString(), QString());
 }
 
-void ModalSettingsOpener::open_settings()
+bool ModalSettingsOpener::open_settings()
 {
     // No owner window: like the main window, the dialog stands on its own.
     Dialog dialog(m_browser);
-    dialog.exec();
+    return dialog.exec() == QDialog::Accepted;
 }

@@ -54,7 +54,7 @@ public:
         : m_browser(std::move(browser))
     {
     }
-    void open_settings() override;
+    bool open_settings() override;
 
 private:
     HyperlinkRef m_browser;

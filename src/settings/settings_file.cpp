@@ -1,7 +1,5 @@
 #include "settings/settings_file.h"
 
-#include "link/duration.h"
-
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -13,96 +11,126 @@ namespace {
     bool is_blank(char c) { return c == ' ' || c == '\t'; }
     bool is_line_end(char c) { return c == '\r' || c == '\n'; }
 
-} // namespace
-
-std::optional<QByteArray> FieldReader::next()
-{
-    const qsizetype n = m_text.size();
-    while (m_pos < n && is_blank(m_text[m_pos]))
-        ++m_pos;
-    if (m_pos >= n)
-        return std::nullopt;
-
-    QByteArray field;
-    if (m_text[m_pos] == '"') {
-        const qsizetype close = m_text.indexOf('"', m_pos + 1);
-        const qsizetype end = close < 0 ? n : close;
-        field = m_text.mid(m_pos + 1, end - m_pos - 1);
-        m_pos = close < 0 ? n : close + 1;
-        // Whatever stands between the closing quote and the delimiter is passed over.
-        while (m_pos < n && m_text[m_pos] != ',' && !is_line_end(m_text[m_pos]))
-            ++m_pos;
-    } else {
-        const qsizetype start = m_pos;
-        while (m_pos < n && m_text[m_pos] != ',' && !is_line_end(m_text[m_pos]))
-            ++m_pos;
-        field = m_text.mid(start, m_pos - start);
-        while (!field.isEmpty() && is_blank(field.back()))
-            field.chop(1);
-    }
-    if (m_pos < n) {
-        if (m_text[m_pos] == ',') {
-            ++m_pos;
-        } else if (m_text[m_pos] == '\r') {
-            ++m_pos;
-            if (m_pos < n && m_text[m_pos] == '\n')
-                ++m_pos;
-        } else if (m_text[m_pos] == '\n') {
-            ++m_pos;
+    // The next comma- or line-delimited field; a field beginning with a double quote runs to the
+    // next double quote. Nothing at the end of the text.
+    class FieldReader {
+    public:
+        explicit FieldReader(const QByteArray& text)
+            : m_text(text)
+        {
         }
-    }
-    return field;
-}
+        std::optional<QByteArray> next();
 
-std::optional<double> to_number(const QByteArray& field)
-{
-    QByteArray t = field.trimmed();
-    if (t.isEmpty())
-        return 0.0;
-    if (t.startsWith('+'))
-        t.remove(0, 1);
-    // Decimal only: digits, an optional period, an optional exponent.
-    qsizetype i = t.startsWith('-') ? 1 : 0;
-    qsizetype digits = 0;
-    while (i < t.size() && std::isdigit(uchar(t[i])))
-        ++i, ++digits;
-    if (i < t.size() && t[i] == '.') {
-        ++i;
+    private:
+        const QByteArray& m_text;
+        qsizetype m_pos = 0;
+    };
+
+    std::optional<QByteArray> FieldReader::next()
+    {
+        const qsizetype n = m_text.size();
+        while (m_pos < n && is_blank(m_text[m_pos]))
+            ++m_pos;
+        if (m_pos >= n)
+            return std::nullopt;
+
+        QByteArray field;
+        if (m_text[m_pos] == '"') {
+            const qsizetype close = m_text.indexOf('"', m_pos + 1);
+            const qsizetype end = close < 0 ? n : close;
+            field = m_text.mid(m_pos + 1, end - m_pos - 1);
+            m_pos = close < 0 ? n : close + 1;
+            // Whatever stands between the closing quote and the delimiter is passed over.
+            while (m_pos < n && m_text[m_pos] != ',' && !is_line_end(m_text[m_pos]))
+                ++m_pos;
+        } else {
+            const qsizetype start = m_pos;
+            while (m_pos < n && m_text[m_pos] != ',' && !is_line_end(m_text[m_pos]))
+                ++m_pos;
+            field = m_text.mid(start, m_pos - start);
+            while (!field.isEmpty() && is_blank(field.back()))
+                field.chop(1);
+        }
+        if (m_pos < n) {
+            if (m_text[m_pos] == ',') {
+                ++m_pos;
+            } else if (m_text[m_pos] == '\r') {
+                ++m_pos;
+                if (m_pos < n && m_text[m_pos] == '\n')
+                    ++m_pos;
+            } else if (m_text[m_pos] == '\n') {
+                ++m_pos;
+            }
+        }
+        return field;
+    }
+
+    // A number field: decimal, with an optional period and exponent; empty reads as 0.
+    std::optional<double> to_number(const QByteArray& field)
+    {
+        QByteArray t = field.trimmed();
+        if (t.isEmpty())
+            return 0.0;
+        if (t.startsWith('+'))
+            t.remove(0, 1);
+        // Decimal only: digits, an optional period, an optional exponent.
+        qsizetype i = t.startsWith('-') ? 1 : 0;
+        qsizetype digits = 0;
         while (i < t.size() && std::isdigit(uchar(t[i])))
             ++i, ++digits;
-    }
-    if (digits == 0)
-        return std::nullopt;
-    if (i < t.size() && (t[i] == 'e' || t[i] == 'E')) {
-        ++i;
-        if (i < t.size() && (t[i] == '+' || t[i] == '-'))
+        if (i < t.size() && t[i] == '.') {
             ++i;
-        qsizetype exp = 0;
-        while (i < t.size() && std::isdigit(uchar(t[i])))
-            ++i, ++exp;
-        if (exp == 0)
+            while (i < t.size() && std::isdigit(uchar(t[i])))
+                ++i, ++digits;
+        }
+        if (digits == 0)
             return std::nullopt;
+        if (i < t.size() && (t[i] == 'e' || t[i] == 'E')) {
+            ++i;
+            if (i < t.size() && (t[i] == '+' || t[i] == '-'))
+                ++i;
+            qsizetype exp = 0;
+            while (i < t.size() && std::isdigit(uchar(t[i])))
+                ++i, ++exp;
+            if (exp == 0)
+                return std::nullopt;
+        }
+        if (i != t.size())
+            return std::nullopt;
+        double value = 0;
+        const auto [ptr, ec] = std::from_chars(t.constData(), t.constData() + t.size(), value);
+        if (ec != std::errc() || !std::isfinite(value))
+            return std::nullopt;
+        return value;
     }
-    if (i != t.size())
-        return std::nullopt;
-    double value = 0;
-    const auto [ptr, ec] = std::from_chars(t.constData(), t.constData() + t.size(), value);
-    if (ec != std::errc() || !std::isfinite(value))
-        return std::nullopt;
-    return value;
-}
 
-std::optional<bool> to_boolean(const QByteArray& field)
-{
-    const QByteArray t = field.trimmed().toUpper();
-    if (t.isEmpty() || t == "#FALSE#" || t == "FALSE")
-        return false;
-    if (t == "#TRUE#" || t == "TRUE")
-        return true;
-    if (const std::optional<double> n = to_number(t))
-        return *n != 0;
-    return std::nullopt;
-}
+    // A Boolean field: the file's own words, their plain forms, or a number (non-zero is true).
+    std::optional<bool> to_boolean(const QByteArray& field)
+    {
+        const QByteArray t = field.trimmed().toUpper();
+        if (t.isEmpty() || t == "#FALSE#" || t == "FALSE")
+            return false;
+        if (t == "#TRUE#" || t == "TRUE")
+            return true;
+        if (const std::optional<double> n = to_number(t))
+            return *n != 0;
+        return std::nullopt;
+    }
+
+    // A single-precision number as written in the file: "1380", "-15", "1380.5".
+    QByteArray format_number(float value)
+    {
+        if (value == 0)
+            return "0"; // also for -0
+        char buf[64];
+        const auto [ptr, ec]
+            = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed);
+        if (ec != std::errc())
+            return "0";
+        return QByteArray(buf, ptr - buf);
+    }
+
+} // namespace
 
 Contents parse(const std::optional<QByteArray>& file)
 {
@@ -133,27 +161,17 @@ Contents parse(const std::optional<QByteArray>& file)
                 c.show_duration = *b;
         }
     }
-    c.position = Position { float(*top), qint32(left_rounded) };
+    c.position = Position { float(*top), float(qint32(left_rounded)) };
     return c;
 }
 
-QByteArray format_number(float value)
+QByteArray format(const Contents& c)
 {
-    if (value == 0)
-        return "0"; // also for -0
-    char buf[64];
-    const auto [ptr, ec] = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed);
-    if (ec != std::errc())
-        return "0";
-    return QByteArray(buf, ptr - buf);
-}
-
-QByteArray format(float top, float left, const QString& address, bool show_duration)
-{
+    const Position at = c.position.value_or(Position {});
     QByteArray out;
-    out += format_number(top) + ',' + format_number(left) + "\r\n";
-    out += '"' + address.toLatin1() + "\"\r\n";
-    out += show_duration ? "#TRUE#\r\n" : "#FALSE#\r\n";
+    out += format_number(at.top) + ',' + format_number(at.left) + "\r\n";
+    out += '"' + c.address.toLatin1() + "\"\r\n";
+    out += c.show_duration ? "#TRUE#\r\n" : "#FALSE#\r\n";
     return out;
 }
 

@@ -41,20 +41,16 @@ int DeviceModel::flags() const
 
 QByteArray DeviceModel::status(int type) const { return status_bytes(type, flags()); }
 
-void DeviceModel::changed()
-{
-    const QByteArray s = status(m_options.unaskedType);
-    emit send(s, describe(s));
-}
+void DeviceModel::sendRaw(const QByteArray& datagram) { emit send(datagram, describe(datagram)); }
+
+void DeviceModel::changed() { sendRaw(status(m_options.unaskedType)); }
 
 void DeviceModel::command(int code)
 {
     switch (code) {
-    case cmd_poll: {
-        const QByteArray s = status(reply_full_status);
-        emit send(s, describe(s));
+    case cmd_poll:
+        sendRaw(status(reply_full_status));
         return;
-    }
     case cmd_connect:
         if (m_line != Channel::Down)
             return;
@@ -119,6 +115,5 @@ void DeviceModel::restart()
 {
     allDown();
     // Back from a restart the box knows no client state: it asks to be polled anew.
-    const QByteArray s = status_bytes(reply_repoll, 0);
-    emit send(s, describe(s));
+    sendRaw(status_bytes(reply_repoll, 0));
 }

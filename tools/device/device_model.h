@@ -22,14 +22,12 @@ public:
 
     explicit DeviceModel(const Options& options, QObject* parent = nullptr);
 
+    // A command code of the wire codec, from the client or from the box's own keys.
     void command(int code);
-    // The box's own keys.
-    void connectLine() { command(2); }
-    void hangUp() { command(3); }
-    void addSecond() { command(4); }
-    void dropSecond() { command(5); }
     void dropLine();
     void restart();
+    // Sends a datagram as it is, with its meaning for the log.
+    void sendRaw(const QByteArray& datagram);
 
     int flags() const;
     QByteArray status(int type) const;

@@ -1,4 +1,4 @@
-#include "main/pictures.h"
+#include "platform/pictures.h"
 
 #include <QPainter>
 #include <QRadialGradient>

@@ -1,0 +1,164 @@
+#include "link/link_model.h"
+
+#include "link/duration.h"
+#include "platform/time_source.h"
+
+#include <cmath>
+
+using namespace wire;
+
+namespace {
+constexpr double seconds_per_day = 86400.0;
+}
+
+void LinkModel::socket_DataArrival(QByteArrayView datagram, const TimeSource& clock)
+{
+    const std::optional<Reply> reply = read_reply(datagram);
+    // Shorter than four bytes or with pairs that differ: dropped without a word.
+    if (!reply || !reply_valid(*reply))
+        return;
+    handle_status(*reply, clock);
+}
+
+void LinkModel::handle_status(const Reply& reply, const TimeSource& clock)
+{
+    const qint16 type = reply[0];
+    const qint16 flags = reply[2];
+
+    if (type == reply_repoll) {
+        restart_polling();
+        return;
+    }
+    if (type < reply_repoll || type > reply_full_status)
+        return;
+
+    if (flags & flag_link_up) {
+        if (!link_up) {
+            const TimeOfDay now = clock.now();
+            multilink_carry = 0;
+            online_start = round_half_even(now.seconds);
+            online_start_day = now.day;
+        }
+        link_up = true;
+        display.Timer3 = true;
+    } else {
+        link_up = false;
+        display.Timer3 = false;
+    }
+
+    dialing = (flags & flag_dialing) != 0;
+
+    if (flags & flag_multilink_up) {
+        if (!multilink_up) {
+            const TimeOfDay now = clock.now();
+            multilink_start = now.seconds;
+            multilink_start_day = now.day;
+        }
+        multilink_up = true;
+        display.multilink_time_visible = true;
+    } else {
+        if (multilink_up)
+            multilink_carry = round_half_even(multilink_secs);
+        multilink_up = false;
+        if (multilink_carry == 0)
+            display.multilink_time_visible = false;
+    }
+
+    show_state();
+
+    if (type == reply_full_status) {
+        status_seen = true;
+        update_buttons(flags);
+    }
+}
+
+void LinkModel::show_state()
+{
+    static const QString connect_text = QStringLiteral("Connect");
+    static const QString hang_up_text = QStringLiteral("Hang up");
+    static const QString multilink_text = QStringLiteral("Multilink");
+    static const QString singlelink_text = QStringLiteral("Singlelink");
+
+    display.connected = link_up ? Lamp::Lit : Lamp::Unlit;
+    display.connect_caption = link_up ? hang_up_text : connect_text;
+    display.multilinked = multilink_up ? Lamp::Lit : Lamp::Unlit;
+    display.multilink_caption = multilink_up ? singlelink_text : multilink_text;
+    display.Timer1 = dialing;
+    if (dialing) {
+        if (link_up)
+            display.multilink_caption = singlelink_text;
+        else
+            display.connect_caption = hang_up_text;
+    }
+}
+
+void LinkModel::update_buttons(qint16 rights)
+{
+    if (!link_up && !dialing)
+        display.connect_enabled = rights & right_connect;
+    if (link_up || dialing)
+        display.connect_enabled = rights & right_hang_up;
+    if (!multilink_up && !dialing)
+        display.multilink_enabled = rights & right_multilink;
+    if (multilink_up || (link_up && dialing))
+        display.multilink_enabled = rights & right_singlelink;
+}
+
+void LinkModel::reset_constat()
+{
+    display.connected = Lamp::Red;
+    display.multilinked = Lamp::Red;
+}
+
+void LinkModel::restart_polling()
+{
+    status_seen = false;
+    display.Timer2 = true;
+}
+
+qint16 LinkModel::connect_command() const
+{
+    return (link_up || dialing) ? cmd_hang_up : cmd_connect;
+}
+
+qint16 LinkModel::multilink_command() const
+{
+    return (multilink_up || (link_up && dialing)) ? cmd_singlelink : cmd_multilink;
+}
+
+void LinkModel::Timer1_Timer()
+{
+    if (!dialing)
+        return;
+    // The second channel's call while the line is up, else the line's.
+    Lamp& lamp = link_up ? display.multilinked : display.connected;
+    lamp = blink_phase == 0 ? Lamp::Lit : Lamp::Unlit;
+    blink_phase = 1 - blink_phase;
+}
+
+bool LinkModel::Timer2_Timer()
+{
+    if (status_seen)
+        display.Timer2 = false;
+    return !status_seen;
+}
+
+void LinkModel::Timer3_Timer(const TimeSource& clock)
+{
+    // The time of day restarts at midnight; whole days since the start are added, so a count
+    // goes on past midnight and past 24 hours.
+    if (link_up) {
+        const TimeOfDay now = clock.now();
+        online_secs = double(std::floor(now.seconds)) - online_start
+            + seconds_per_day * double(now.day - online_start_day);
+        display.online_text = format_duration(round_half_even(online_secs));
+    }
+    if (multilink_up) {
+        const TimeOfDay now = clock.now();
+        const float whole = std::floor(now.seconds);
+        const float since = whole - multilink_start;
+        multilink_secs = double(since) + seconds_per_day * double(now.day - multilink_start_day)
+            + multilink_carry;
+        display.multilink_text = format_duration(round_half_even(multilink_secs));
+    }
+}

@@ -1,0 +1,197 @@
+// The main window's event handlers: start-up and shut-down with the settings file, the settings
+// button, the command buttons, the socket and the three timers. Each hands its event to the link
+// model and then puts what changed on the widgets.
+
+#include "main/main_window.h"
+
+#include "platform/datagram_socket.h"
+#include "platform/message_boxes.h"
+#include "platform/settings_opener.h"
+#include "settings/globals.h"
+#include "settings/settings_file.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLabel>
+#include <QPushButton>
+#include <QSaveFile>
+#include <QTimer>
+
+namespace {
+
+// Far more than three lines ever need; a larger file is read only this far.
+constexpr qint64 max_read = 1 << 20;
+
+// Switches a timer on without restarting a running one, or off.
+void set_timer_enabled(QTimer* timer, bool enabled)
+{
+    if (!enabled)
+        timer->stop();
+    else if (!timer->isActive())
+        timer->start();
+}
+
+} // namespace
+
+void Main::Form_Load()
+{
+    model.link_up = false;
+    model.multilink_up = false;
+    model.dialing = false;
+    model.display.Timer1 = false;
+    // Fixed now: a later change of the current directory does not move the file. The separator
+    // is always appended, so a root directory gives a doubled one, which works as well.
+    settings_path = QDir::toNativeSeparators(QDir::currentPath()) + QDir::separator()
+        + QStringLiteral("remote.inf");
+    read_settings();
+    set_window_width();
+    model.reset_constat();
+    model.restart_polling();
+    model.online_secs = 0;
+    model.multilink_secs = 0;
+    show_link();
+}
+
+void Main::Form_Unload()
+{
+    // A failed write leaves the previous file intact; the window closes all the same.
+    write_settings();
+}
+
+void Main::read_settings()
+{
+    std::optional<QByteArray> bytes;
+    // Only a plain file is opened: a directory or a pipe under that name reads as missing.
+    if (QFileInfo(settings_path).isFile()) {
+        QFile file(settings_path);
+        if (file.open(QIODevice::ReadOnly))
+            bytes = file.read(max_read);
+    }
+    const settings_file::Contents c = settings_file::parse(bytes);
+    if (c.position)
+        place_window(c.position->top, c.position->left);
+    socket->setRemoteHost(c.address);
+    Globals::ip_address = c.address;
+    Globals::show_duration = c.show_duration;
+}
+
+bool Main::write_settings()
+{
+    // Written beside the old file and renamed over it: a failed or interrupted write leaves
+    // the previous settings intact.
+    QSaveFile file(settings_path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    file.write(settings_file::format({ settings_file::Position { top(), left() },
+        Globals::ip_address, Globals::show_duration }));
+    return file.commit();
+}
+
+void Main::CallOption_Click()
+{
+    const QString remembered = Globals::ip_address;
+    const bool accepted = m_settings->open_settings();
+    if (!accepted || m_unloaded)
+        return;
+    set_window_width();
+    if (Globals::ip_address != remembered) {
+        socket->setRemoteHost(Globals::ip_address);
+        model.reset_constat();
+        model.restart_polling();
+        show_link();
+    }
+}
+
+void Main::reset_constat()
+{
+    model.reset_constat();
+    show_link();
+}
+
+void Main::connect_Click() { send_command(wire::command_marker, model.connect_command()); }
+
+void Main::multilink_Click() { send_command(wire::command_marker, model.multilink_command()); }
+
+void Main::send_command(const qint16& marker, const qint16& code)
+{
+    const QByteArray data = wire::command_bytes(marker, code);
+    try {
+        socket->sendData(data);
+    } catch (const SocketError& e) {
+        show_send_error(e.number, e.description);
+    }
+}
+
+void Main::show_send_error(int number, const QString& description)
+{
+    if (number == 126)
+        return;
+    const QString num
+        = number < 0 ? QString::number(number) : QLatin1Char(' ') + QString::number(number);
+    m_boxes->show_message(QStringLiteral("Error sending data:") + QChar(13) + num
+        + QStringLiteral(": ") + description);
+}
+
+void Main::socket_DataArrival(qint32)
+{
+    model.socket_DataArrival(socket->getData(), *m_clock);
+    show_link();
+}
+
+void Main::socket_Error(
+    qint16, const QString& description, qint32, const QString&, const QString&, qint32, bool*)
+{
+    m_boxes->show_message(description);
+}
+
+void Main::Timer1_Timer()
+{
+    model.Timer1_Timer();
+    show_link();
+}
+
+void Main::Timer2_Timer()
+{
+    if (model.Timer2_Timer())
+        send_command(wire::command_marker, wire::cmd_poll);
+    show_link();
+}
+
+void Main::Timer3_Timer()
+{
+    model.Timer3_Timer(*m_clock);
+    show_link();
+}
+
+void Main::show_link()
+{
+    const LinkDisplay& d = model.display;
+    if (d == m_shown)
+        return;
+    if (d.connected != m_shown.connected)
+        connected->setPixmap(picture(d.connected));
+    if (d.multilinked != m_shown.multilinked)
+        multilinked->setPixmap(picture(d.multilinked));
+    if (d.connect_caption != m_shown.connect_caption)
+        connect->setText(d.connect_caption);
+    if (d.multilink_caption != m_shown.multilink_caption)
+        multilink->setText(d.multilink_caption);
+    if (d.connect_enabled != m_shown.connect_enabled)
+        connect->setEnabled(d.connect_enabled);
+    if (d.multilink_enabled != m_shown.multilink_enabled)
+        multilink->setEnabled(d.multilink_enabled);
+    if (d.multilink_time_visible != m_shown.multilink_time_visible)
+        multilink_time->setVisible(d.multilink_time_visible);
+    if (d.online_text != m_shown.online_text)
+        online_time->setText(d.online_text);
+    if (d.multilink_text != m_shown.multilink_text)
+        multilink_time->setText(d.multilink_text);
+    if (d.Timer1 != m_shown.Timer1)
+        set_timer_enabled(Timer1, d.Timer1);
+    if (d.Timer2 != m_shown.Timer2)
+        set_timer_enabled(Timer2, d.Timer2);
+    if (d.Timer3 != m_shown.Timer3)
+        set_timer_enabled(Timer3, d.Timer3);
+    m_shown = d;
+}

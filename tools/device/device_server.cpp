@@ -1,0 +1,123 @@
+#include "device_server.h"
+
+#include "link/wire.h"
+
+#include <QCoreApplication>
+#include <QNetworkDatagram>
+#include <QTime>
+
+#include <cstdio>
+
+using namespace wire;
+
+namespace {
+
+struct Key {
+    char key;
+    const char* help;
+    void (*action)(DeviceModel& device);
+};
+
+// clang-format off
+const Key key_table[] = {
+    { 'c', "connect the line",                [](DeviceModel& d) { d.command(cmd_connect); } },
+    { 'h', "hang up",                         [](DeviceModel& d) { d.command(cmd_hang_up); } },
+    { 'm', "add the second channel",          [](DeviceModel& d) { d.command(cmd_multilink); } },
+    { 's', "drop the second channel",         [](DeviceModel& d) { d.command(cmd_singlelink); } },
+    { 'd', "drop the line now",               [](DeviceModel& d) { d.dropLine(); } },
+    { 'r', "restart (sends a repoll reply)",  [](DeviceModel& d) { log_note("restart"); d.restart(); } },
+    { 'p', "send a repoll reply",             [](DeviceModel& d) { d.sendRaw(status_bytes(reply_repoll, 0)); } },
+    { 'g', "send mismatched pairs",           [](DeviceModel& d) { d.sendRaw(QByteArray::fromHex("fefd0101")); } },
+    { 'u', "send an unknown type",            [](DeviceModel& d) { d.sendRaw(status_bytes(250, flag_link_up)); } },
+    { 'f', "toggle failing dials",            [](DeviceModel& d) { d.options().failDial = !d.options().failDial; log_note(d.options().failDial ? "dials fail" : "dials succeed"); } },
+    { 'x', "toggle silence",                  [](DeviceModel& d) { d.options().silent = !d.options().silent; log_note(d.options().silent ? "silent" : "answering"); } },
+    { '3', "unasked statuses as 253",         [](DeviceModel& d) { d.options().unaskedType = reply_status; log_note("unasked type 253"); } },
+    { '4', "unasked statuses as 254",         [](DeviceModel& d) { d.options().unaskedType = reply_full_status; log_note("unasked type 254"); } },
+    { 'q', "quit",                            [](DeviceModel&) { QCoreApplication::quit(); } },
+};
+// clang-format on
+
+QString now() { return QTime::currentTime().toString(QStringLiteral("HH:mm:ss.zzz")); }
+
+} // namespace
+
+void log_datagram(const char* dir, const QHostAddress& peer, int port, const QByteArray& data,
+    const QString& meaning)
+{
+    std::printf("%s %-3s %s:%d %s  %s\n", qPrintable(now()), dir, qPrintable(peer.toString()), port,
+        data.toHex(' ').constData(), qPrintable(meaning));
+    std::fflush(stdout);
+}
+
+void log_note(const QString& text)
+{
+    std::printf("%s --- %s\n", qPrintable(now()), qPrintable(text));
+    std::fflush(stdout);
+}
+
+DeviceServer::DeviceServer(DeviceModel& device, QObject* parent)
+    : QObject(parent)
+    , m_device(device)
+{
+    QObject::connect(&m_device, &DeviceModel::send, this, &DeviceServer::send);
+    QObject::connect(&m_socket, &QUdpSocket::readyRead, this, &DeviceServer::readBatch);
+}
+
+bool DeviceServer::listen(const QHostAddress& address)
+{
+    if (address.isNull() || !address.isLoopback()) {
+        std::fprintf(stderr, "tembrill-device: listens on loopback addresses only, not %s\n",
+            qPrintable(address.toString()));
+        return false;
+    }
+    // Shared, so the client's own socket on all addresses of port 9118 can sit beside it.
+    if (!m_socket.bind(
+            address, port, QAbstractSocket::ShareAddress | QAbstractSocket::ReuseAddressHint)) {
+        std::fprintf(stderr, "tembrill-device: cannot listen on %s:%d: %s\n",
+            qPrintable(address.toString()), port, qPrintable(m_socket.errorString()));
+        return false;
+    }
+    log_note(QStringLiteral("listening on %1:%2").arg(address.toString()).arg(port));
+    return true;
+}
+
+void DeviceServer::key(char k)
+{
+    for (const Key& entry : key_table) {
+        if (entry.key == k)
+            entry.action(m_device);
+    }
+}
+
+QString DeviceServer::keys_help()
+{
+    QString text = QStringLiteral("Keys while running (standard input):\n");
+    for (const Key& entry : key_table)
+        text += QStringLiteral("  ") + QLatin1Char(entry.key) + QStringLiteral("  ")
+            + QLatin1String(entry.help) + QLatin1Char('\n');
+    return text;
+}
+
+void DeviceServer::readBatch()
+{
+    // A bounded batch per readiness report: a flood cannot starve the keys.
+    for (int i = 0; i < 64 && m_socket.hasPendingDatagrams(); ++i) {
+        const QNetworkDatagram d = m_socket.receiveDatagram();
+        log_datagram("in", d.senderAddress(), d.senderPort(), d.data(), describe(d.data()));
+        // Only loopback peers are answered.
+        if (!d.senderAddress().isLoopback())
+            continue;
+        m_client = d.senderAddress();
+        const std::optional<Reply> r = read_reply(d.data());
+        if (r && reply_valid(*r) && (*r)[0] == command_marker)
+            m_device.command((*r)[2]);
+    }
+}
+
+void DeviceServer::send(const QByteArray& data, const QString& meaning)
+{
+    if (m_device.options().silent || m_client.isNull())
+        return;
+    m_socket.writeDatagram(data, m_client, port);
+    log_datagram("out", m_client, port, data, meaning);
+}
