@@ -50,6 +50,7 @@ void tst_dialog::closing_data()
 {
     // Typed into the text box, the check box checked for Enter only; Globals afterwards as
     // "address|show_duration|settings_accepted", settings_accepted true before for "+" rows.
+    // Enter presses a focused button, and OK from the text box or the check box.
     QTest::addColumn<QString>("how");
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("stored");
@@ -57,6 +58,8 @@ void tst_dialog::closing_data()
     QTest::newRow("OK stores exactly")          << "ok"      << " 10.0.0.1 " << " 10.0.0.1 |0|1";
     QTest::newRow("OK with empty text")         << "ok"      << ""           << "|0|1";
     QTest::newRow("Enter is OK")                << "enter"   << "h"          << "h|1|1";
+    QTest::newRow("Enter on the check box")     << "enter check" << "h"      << "h|0|1";
+    QTest::newRow("Enter on Abbrechen")         << "enter cancel+" << "x"    << "192.168.1.100|1|0";
     QTest::newRow("Abbrechen stores nothing")   << "cancel+" << "x"          << "192.168.1.100|1|0";
     QTest::newRow("close box keeps earlier OK") << "close+"  << "x"          << "192.168.1.100|1|1";
     QTest::newRow("close box keeps false")      << "close"   << "x"          << "192.168.1.100|1|0";
@@ -78,7 +81,15 @@ void tst_dialog::closing()
         d.OKButton->click();
     else if (how == "enter")
         QTest::keyClick(d.ip_addr, Qt::Key_Return);
-    else if (how == "cancel+")
+    else if (how == "enter check")
+        QTest::keyClick(d.show_check, Qt::Key_Return);
+    else if (how == "enter cancel+") {
+        // Shift+Tab twice from the text box reaches Abbrechen.
+        QTest::keyClick(d.ip_addr, Qt::Key_Backtab);
+        QTest::keyClick(d.focusWidget(), Qt::Key_Backtab);
+        QCOMPARE(d.focusWidget(), d.CancelButton);
+        QTest::keyClick(d.CancelButton, Qt::Key_Return);
+    } else if (how == "cancel+")
         d.CancelButton->click();
     else
         d.close();

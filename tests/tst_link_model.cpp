@@ -120,6 +120,8 @@ void tst_link_model::sequences_data()
     QTest::newRow("carry 90.6 s goes on")           << "@36100.4 fdfd0505 @36191 count fdfd0101 @36200 fdfd0505 @36205 count" << "lit lit|Hang up Singlelink|11|1|00:01:45 00:01:36|011|0|";
     QTest::newRow("line down keeps the total")   << "@36100.6 fdfd0505 @36191 count fdfd0000" << "unlit unlit|Connect Multilink|11|1|00:01:30 00:01:30|010|0|";
     QTest::newRow("line up anew clears it")      << "@36100.6 fdfd0505 @36191 count fdfd0000 fdfd0101" << "lit unlit|Hang up Multilink|11|0|00:01:30 00:01:30|011|0|";
+    QTest::newRow("tick before the first second")  << "@36000.51 fdfd0101 @36000.99 count"  << "lit unlit|Hang up Multilink|11|0|00:00:00 00:00:00|011|0|";
+    QTest::newRow("clock set back")               << "@36000 fdfd0505 @35000 count"         << "lit lit|Hang up Singlelink|11|1|00:00:00 00:00:00|011|0|";
     QTest::newRow("across midnight")             << "@10/86390 fdfd0505 @11/10.5 count"  << "lit lit|Hang up Singlelink|11|1|00:00:20 00:00:20|011|0|";
     QTest::newRow("over two days")               << "@10/86390 fdfd0505 @13/10 count"    << "lit lit|Hang up Singlelink|11|1|48:00:20 48:00:20|011|0|";
     // clang-format on

@@ -3,6 +3,7 @@
 #include "link/duration.h"
 #include "platform/time_source.h"
 
+#include <algorithm>
 #include <cmath>
 
 using namespace wire;
@@ -146,19 +147,22 @@ bool LinkModel::Timer2_Timer()
 void LinkModel::Timer3_Timer(const TimeSource& clock)
 {
     // The time of day restarts at midnight; whole days since the start are added, so a count
-    // goes on past midnight and past 24 hours.
+    // goes on past midnight and past 24 hours. A clock set back (or a tick before the first
+    // whole second) never shows a negative time: the count stays at 0 until it catches up.
     if (link_up) {
         const TimeOfDay now = clock.now();
-        online_secs = double(std::floor(now.seconds)) - online_start
-            + seconds_per_day * double(now.day - online_start_day);
+        online_secs = std::max(0.0,
+            double(std::floor(now.seconds)) - online_start
+                + seconds_per_day * double(now.day - online_start_day));
         display.online_text = format_duration(round_half_even(online_secs));
     }
     if (multilink_up) {
         const TimeOfDay now = clock.now();
         const float whole = std::floor(now.seconds);
         const float since = whole - multilink_start;
-        multilink_secs = double(since) + seconds_per_day * double(now.day - multilink_start_day)
-            + multilink_carry;
+        multilink_secs = std::max(0.0,
+            double(since) + seconds_per_day * double(now.day - multilink_start_day)
+                + multilink_carry);
         display.multilink_text = format_duration(round_half_even(multilink_secs));
     }
 }

@@ -9,6 +9,7 @@
 
 #include <QCloseEvent>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
@@ -98,12 +99,19 @@ void Main::build_controls()
     m_fit->setInterval(150);
     QObject::connect(m_fit, &QTimer::timeout, this, &Main::apply_width);
 
+    // Precise timers never fire early, so a duration tick never reads a second that the line
+    // has not reached yet (coarse ones may fire up to 5 % early).
     Timer1 = new QTimer(this);
     Timer1->setInterval(100);
     Timer2 = new QTimer(this);
     Timer2->setInterval(1000);
     Timer3 = new QTimer(this);
     Timer3->setInterval(500);
+    for (QTimer* t : { Timer1, Timer2, Timer3 })
+        t->setTimerType(Qt::PreciseTimer);
+    // Enter on a focused command button presses it, as Space does.
+    for (QPushButton* b : { CallOption, connect, multilink })
+        b->installEventFilter(this);
 
     QObject::connect(CallOption, &QPushButton::clicked, this, &Main::CallOption_Click);
     QObject::connect(connect, &QPushButton::clicked, this, &Main::connect_Click);
@@ -117,6 +125,19 @@ void Main::build_controls()
         [this](const SocketError& e) { show_send_error(e.number, e.description); });
 
     set_position(default_top, default_left);
+}
+
+bool Main::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        auto* button = qobject_cast<QPushButton*>(watched);
+        if (button && (key == Qt::Key_Return || key == Qt::Key_Enter)) {
+            button->click();
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void Main::closeEvent(QCloseEvent* event)
