@@ -4,9 +4,13 @@
 
 #include <QLabel>
 #include <QMessageBox>
+#include <QProcess>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTimer>
+
+#include <sys/fsuid.h>
+#include <unistd.h>
 
 // What only the window shows: layout, width, the settings file at start and close, the dialog's
 // result, the error boxes, and that the widgets follow the link model.
@@ -20,6 +24,8 @@ private slots:
     void settings_button_data();
     void settings_button();
     void close_writes_settings();
+    void write_faults_data();
+    void write_faults();
     void error_boxes_data();
     void error_boxes();
     void one_box_at_a_time();
@@ -81,6 +87,8 @@ void tst_main::start_data()
     QTest::newRow("stored, narrow")   << QByteArray("1500,3000\r\n\"127.0.0.2\"\r\n#FALSE#\r\n") << "127.0.0.2" << QPoint(200, 100) << 1815;
     QTest::newRow("partly on screen") << QByteArray("-300,-1500\r\n\"h\"\r\n#TRUE#\r\n") << "h"         << QPoint(-100, -20) << 2648;
     QTest::newRow("off every screen") << QByteArray("900000,900000\r\n\"h\"\r\n#TRUE#\r\n") << "h"       << QPoint(94, 92)   << 2648;
+    QTest::newRow("wide, right part on screen") << QByteArray("1500,-2250\r\n\"h\"\r\n#TRUE#\r\n") << "h" << QPoint(-150, 100) << 2648;
+    QTest::newRow("top beyond any pixel") << QByteArray("6.4e10,0\r\n\"h\"\r\n#TRUE#\r\n") << "h"  << QPoint(94, 92)   << 2648;
     QTest::newRow("empty address")    << QByteArray("1500,3000\r\n\"\"\r\n#TRUE#\r\n")  << ""          << QPoint(200, 100) << 2648;
     // clang-format on
 }
@@ -202,6 +210,59 @@ void tst_main::close_writes_settings()
     QDir::setCurrent("/");
     Main root({ &rig.socket, &rig.clock, &rig.boxes, &rig.settings });
     QCOMPARE(root.settings_path, QString("//remote.inf"));
+}
+
+void tst_main::write_faults_data()
+{
+    QTest::addColumn<QString>("fault");
+    QTest::addColumn<bool>("saved"); // the new settings; else the old file, byte for byte
+    QTest::newRow("read-only directory, writable file") << "ro-dir" << true;
+    QTest::newRow("read-only directory and file") << "ro-all" << false;
+    QTest::newRow("full disk") << "full" << false;
+}
+
+void tst_main::write_faults()
+{
+    QFETCH(QString, fault);
+    QFETCH(bool, saved);
+    const QByteArray old = "1,2\r\n\"old\"\r\n#TRUE#\r\n";
+    Rig rig(old);
+    Main& m = *rig.main;
+    const bool root = geteuid() == 0;
+    QString dir = rig.dir.path();
+    if (fault == "full") {
+        if (!root)
+            QSKIP("a full disk is a tiny tmpfs, which only root can mount");
+        dir = rig.dir.filePath("disk");
+        QVERIFY(QDir().mkdir(dir));
+        QVERIFY(QProcess::execute("mount", { "-t", "tmpfs", "-o", "size=16k", "tmpfs", dir }) == 0);
+        QFile f(dir + "/remote.inf"), filler(dir + "/filler");
+        QVERIFY(f.open(QIODevice::WriteOnly) && f.write(old) == old.size() && f.flush());
+        QVERIFY(filler.open(QIODevice::WriteOnly));
+        while (filler.write(QByteArray(512, 'x')) == 512 && filler.flush()) { }
+        m.settings_path = dir + "/remote.inf";
+    } else {
+        QFile::setPermissions(rig.dir.filePath("remote.inf"),
+            fault == "ro-dir" ? QFile::Permissions(0x6666) : QFile::Permissions(0x4444));
+        QFile::setPermissions(dir, QFile::Permissions(0x5555)); // r-x for all
+    }
+    Globals::ip_address = "new";
+    m.set_position(3, 4);
+    // Root would write anyway: for this close it is nobody as far as files are concerned.
+    if (root)
+        setfsuid(65534);
+    QSignalSpy ended(&m, &Main::unloaded);
+    m.close();
+    if (root)
+        setfsuid(0);
+    QFile file(m.settings_path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray now = file.readAll();
+    if (fault == "full")
+        QProcess::execute("umount", { dir });
+    QFile::setPermissions(rig.dir.path(), QFile::Permissions(0x7700));
+    QCOMPARE(ended.size(), 1); // the window closes all the same
+    QCOMPARE(now, saved ? QByteArray("3,4\r\n\"new\"\r\n#TRUE#\r\n") : old);
 }
 
 void tst_main::error_boxes_data()

@@ -70,7 +70,7 @@ void Main::read_settings()
     }
     const settings_file::Contents c = settings_file::parse(bytes);
     if (c.position)
-        place_window(c.position->top, c.position->left);
+        place_window(c.position->top, c.position->left, c.show_duration);
     socket->setRemoteHost(c.address);
     Globals::ip_address = c.address;
     Globals::show_duration = c.show_duration;
@@ -79,8 +79,10 @@ void Main::read_settings()
 bool Main::write_settings()
 {
     // Written beside the old file and renamed over it: a failed or interrupted write leaves
-    // the previous settings intact.
+    // the previous settings intact. Where the directory takes no new file but the file itself
+    // is writable, it is written in place instead (not atomic, but not lost).
     QSaveFile file(settings_path);
+    file.setDirectWriteFallback(true);
     if (!file.open(QIODevice::WriteOnly))
         return false;
     file.write(settings_file::format({ settings_file::Position { top(), left() },

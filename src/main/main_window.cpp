@@ -205,15 +205,18 @@ void Main::moveEvent(QMoveEvent* event)
         m_top = float(ui::px_to_twips(this, at.y()));
 }
 
-void Main::place_window(float top, float left)
+void Main::place_window(float top, float left, bool wide)
 {
     // A tool window has no taskbar entry: one placed wholly off every screen could never be
-    // reached again, so it stays at its default position instead.
-    const QRect rect(ui::twips_to_px(this, left), ui::twips_to_px(this, top),
-        ui::twips_to_px(this, narrow_width), ui::twips_to_px(this, design_height));
+    // reached again, so it stays at its default position instead. The frame is judged at the
+    // outer width the window is about to get, with a title bar of about 20 pixels.
+    const int title = ui::twips_to_px(this, 300);
+    const QRect frame(ui::twips_to_px(this, left), ui::twips_to_px(this, top),
+        ui::twips_to_px(this, wide ? wide_width : narrow_width),
+        ui::twips_to_px(this, design_height + 2 * default_border) + title);
     const QList<QScreen*> screens = QGuiApplication::screens();
     for (const QScreen* s : screens) {
-        if (s->geometry().intersects(rect)) {
+        if (s->geometry().intersects(frame)) {
             set_position(top, left);
             return;
         }

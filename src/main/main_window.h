@@ -86,7 +86,7 @@ private:
     QString settings_path;
 
     void build_controls();
-    void place_window(float top, float left);
+    void place_window(float top, float left, bool wide);
     void apply_width();
     // Puts what changed in the model's display on the widgets and switches the timers.
     void show_link();

@@ -3,6 +3,7 @@
 #include <QFontDatabase>
 #include <QWidget>
 
+#include <algorithm>
 #include <cmath>
 
 namespace ui {
@@ -41,7 +42,10 @@ QFont narrow_font(double points, bool underline)
 
 int twips_to_px(const QWidget* w, double twips)
 {
-    return int(std::lround(twips * w->logicalDpiX() / 1440.0));
+    // Far beyond any screen and still safe to add to: a stored position of any size (up to the
+    // single-precision maximum) converts without overflow and stays off every screen.
+    constexpr double limit = 1 << 28;
+    return int(std::lround(std::clamp(twips * w->logicalDpiX() / 1440.0, -limit, limit)));
 }
 
 double px_to_twips(const QWidget* w, int px) { return px * 1440.0 / w->logicalDpiX(); }
