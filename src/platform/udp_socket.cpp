@@ -3,6 +3,7 @@
 #include <QHostInfo>
 #include <QLocalServer>
 #include <QNetworkDatagram>
+#include <QScopedValueRollback>
 #include <QTimer>
 #include <QUdpSocket>
 
@@ -76,7 +77,9 @@ bool UdpDatagramSocket::tryBind(SocketError* error)
     if (!m_udp) {
         m_udp = new QUdpSocket(this);
         QObject::connect(m_udp, &QUdpSocket::readyRead, this, &UdpDatagramSocket::readBatch);
+        QObject::connect(m_udp, &QUdpSocket::errorOccurred, this, &UdpDatagramSocket::reportError);
     }
+    const QScopedValueRollback own(m_ownCall, true);
     if (!m_udp->bind(QHostAddress::AnyIPv4, m_port,
             QAbstractSocket::ShareAddress | QAbstractSocket::ReuseAddressHint)) {
         *error = { errorNumber(m_udp->error()), m_udp->errorString() };
@@ -157,14 +160,26 @@ void UdpDatagramSocket::sendData(const QByteArray& data)
         startLookup();
         [[fallthrough]];
     case Lookup::Pending:
-        if (m_waiting.size() < maxWaiting)
+        // One of each: the polls of a slow lookup leave once, not in a burst when it ends.
+        if (!m_waiting.contains(data) && m_waiting.size() < maxWaiting)
             m_waiting.append(data);
         return;
     }
 }
 
+void UdpDatagramSocket::reportError(QAbstractSocket::SocketError error)
+{
+    // A failed bind or send is reported by its caller, with the send error's own text.
+    if (m_ownCall)
+        return;
+    bool cancel = false;
+    emit Error(qint16(errorNumber(error)), m_udp->errorString(), 0, QStringLiteral("socket"),
+        QString(), 0, &cancel);
+}
+
 void UdpDatagramSocket::send(const QByteArray& data)
 {
+    const QScopedValueRollback own(m_ownCall, true);
     if (m_udp->writeDatagram(data, m_address, m_port) != data.size())
         throw SocketError { errorNumber(m_udp->error()), m_udp->errorString() };
 }

@@ -2,6 +2,7 @@
 
 #include "platform/datagram_socket.h"
 
+#include <QAbstractSocket>
 #include <QHostAddress>
 #include <QList>
 
@@ -39,6 +40,8 @@ private:
     void startLookup();
     void lookupDone(const QHostInfo& info);
     void readBatch();
+    // Errors the socket reports on its own (not those of our bind or send) go to Error.
+    void reportError(QAbstractSocket::SocketError error);
     void send(const QByteArray& data);
 
     quint16 m_port;
@@ -49,5 +52,6 @@ private:
     Lookup m_lookup = Lookup::None;
     int m_lookupId = -1;
     QList<QByteArray> m_waiting;
+    bool m_ownCall = false;
     QByteArray m_pending;
 };
