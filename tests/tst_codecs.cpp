@@ -91,6 +91,7 @@ void tst_codecs::settings_write_data()
     QTest::newRow("fractions") << 1380.25f << 2280.f  << "router.local"  << false << QByteArray("1380.25,2280\r\n\"router.local\"\r\n#FALSE#\r\n");
     QTest::newRow("negative")  << -4500.f  << -15.f   << ""              << true  << QByteArray("-4500,-15\r\n\"\"\r\n#TRUE#\r\n");
     QTest::newRow("latin-1")   << -0.f     << 0.f     << " Gerät 1 "     << false << QByteArray("0,0\r\n\" Ger\xe4t 1 \"\r\n#FALSE#\r\n");
+    QTest::newRow("tiny top")  << 7.0385306e-26f << 1.f << "h"           << false << QByteArray("0.00000000000000000000000007038531,1\r\n\"h\"\r\n#FALSE#\r\n");
     QTest::newRow("huge top")  << 1e20f    << 7.f     << "h"             << true  << QByteArray("100000002004087734272,7\r\n\"h\"\r\n#TRUE#\r\n");
     // clang-format on
 }

@@ -6,6 +6,7 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
 
@@ -16,6 +17,8 @@ private slots:
     void layout_and_texts();
     void closing_data();
     void closing();
+    void ok_refuses_what_the_file_cannot_hold_data();
+    void ok_refuses_what_the_file_cannot_hold();
     void url_click_opens_browser();
     void modal_while_main_window_goes_on();
 };
@@ -103,6 +106,33 @@ void tst_dialog::closing()
     Dialog again(std::make_shared<FakeHyperlink>());
     QCOMPARE(again.ip_addr->text(), Globals::ip_address);
     QCOMPARE(again.show_check->isChecked(), Globals::show_duration);
+}
+
+void tst_dialog::ok_refuses_what_the_file_cannot_hold_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<bool>("stored");
+    QTest::newRow("quote inside") << "3\"" << false;
+    QTest::newRow("quoted") << "\"10.0.0.7\"" << false;
+    QTest::newRow("beyond Latin-1") << QString::fromUtf8("r\u00f6uter\u2013 1") << false;
+    QTest::newRow("Latin-1") << QString::fromUtf8("Ger\u00e4t 1") << true;
+}
+
+void tst_dialog::ok_refuses_what_the_file_cannot_hold()
+{
+    QFETCH(QString, typed);
+    QFETCH(bool, stored);
+    Dialog d(std::make_shared<FakeHyperlink>());
+    d.show();
+    d.ip_addr->setText(typed);
+    d.OKButton->click();
+    QCOMPARE(d.isVisible(), !stored);
+    QCOMPARE(Globals::ip_address, stored ? typed : QString("192.168.1.100"));
+    QCOMPARE(Globals::settings_accepted, stored);
+    auto* box = d.findChild<QMessageBox*>();
+    QCOMPARE(box != nullptr, !stored);
+    if (box)
+        QVERIFY(box->text().startsWith("Die Adresse kann so nicht gespeichert werden"));
 }
 
 void tst_dialog::url_click_opens_browser()

@@ -4,6 +4,7 @@
 #include "platform/pictures.h"
 #include "platform/ui.h"
 #include "settings/globals.h"
+#include "settings/settings_file.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -128,6 +129,14 @@ void Dialog::Form_Load()
 
 void Dialog::OKButton_Click()
 {
+    // remote.inf could not give such an address back: say so and let it be corrected.
+    if (!settings_file::can_hold(ip_addr->text())) {
+        m_boxes.show_message(QStringLiteral(
+            "Die Adresse kann so nicht gespeichert werden: Anf\u00fchrungszeichen (\") und "
+            "Zeichen au\u00dferhalb von Latin-1 sind nicht m\u00f6glich."));
+        ip_addr->setFocus();
+        return;
+    }
     Globals::ip_address = ip_addr->text();
     Globals::show_duration = show_check->checkState() != Qt::Unchecked;
     Globals::settings_accepted = true;

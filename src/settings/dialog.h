@@ -1,6 +1,7 @@
 #pragma once
 
 #include "hyperlink/user_control.h"
+#include "platform/message_boxes.h"
 #include "platform/settings_opener.h"
 
 #include <QDialog>
@@ -45,6 +46,7 @@ private:
     HyperlinkRef Hyperlink() override { return m_browser; }
 
     HyperlinkRef m_browser;
+    WidgetMessageBoxes m_boxes { this };
 };
 
 // Opens a fresh Dialog modally; each closing unloads it.

@@ -1,5 +1,6 @@
 #include "settings/settings_file.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -65,12 +66,13 @@ namespace {
         return field;
     }
 
-    // A number field: decimal, with an optional period and exponent; empty reads as 0.
-    std::optional<double> to_number(const QByteArray& field)
+    // A number field: decimal, with an optional period and exponent; empty reads as 0. Read
+    // straight into the type it is stored as, so a written value comes back exactly.
+    template <typename Number> std::optional<Number> to_number(const QByteArray& field)
     {
         QByteArray t = field.trimmed();
         if (t.isEmpty())
-            return 0.0;
+            return Number(0);
         if (t.startsWith('+'))
             t.remove(0, 1);
         // Decimal only: digits, an optional period, an optional exponent.
@@ -97,7 +99,7 @@ namespace {
         }
         if (i != t.size())
             return std::nullopt;
-        double value = 0;
+        Number value = 0;
         const auto [ptr, ec] = std::from_chars(t.constData(), t.constData() + t.size(), value);
         if (ec != std::errc() || !std::isfinite(value))
             return std::nullopt;
@@ -112,7 +114,7 @@ namespace {
             return false;
         if (t == "#TRUE#" || t == "TRUE")
             return true;
-        if (const std::optional<double> n = to_number(t))
+        if (const std::optional<double> n = to_number<double>(t))
             return *n != 0;
         return std::nullopt;
     }
@@ -144,9 +146,9 @@ Contents parse(const std::optional<QByteArray>& file)
     const std::optional<QByteArray> f2 = f1 ? reader.next() : std::nullopt;
     if (!f2)
         return c;
-    const std::optional<double> top = to_number(*f1);
-    const std::optional<double> left = to_number(*f2);
-    if (!top || !left || std::fabs(*top) > double(std::numeric_limits<float>::max()))
+    const std::optional<float> top = to_number<float>(*f1);
+    const std::optional<double> left = to_number<double>(*f2);
+    if (!top || !left)
         return c;
     const double left_rounded = std::nearbyint(*left);
     if (left_rounded < double(std::numeric_limits<qint32>::min())
@@ -161,8 +163,14 @@ Contents parse(const std::optional<QByteArray>& file)
                 c.show_duration = *b;
         }
     }
-    c.position = Position { float(*top), float(qint32(left_rounded)) };
+    c.position = Position { *top, float(qint32(left_rounded)) };
     return c;
+}
+
+bool can_hold(const QString& address)
+{
+    return std::all_of(address.begin(), address.end(),
+        [](QChar ch) { return ch.unicode() <= 0xff && ch != QLatin1Char('"'); });
 }
 
 QByteArray format(const Contents& c)

@@ -29,7 +29,11 @@ struct Contents {
 // `file` is empty when no file could be opened.
 Contents parse(const std::optional<QByteArray>& file);
 
-// The whole file, as parse reads it back.
+// The whole file, as parse reads it back, provided the address is one the file can hold.
 QByteArray format(const Contents& contents);
+
+// The file holds single-byte text and writes the address between double quotes without
+// escaping: an address with a double quote or a character beyond Latin-1 would not come back.
+bool can_hold(const QString& address);
 
 } // namespace settings_file
