@@ -3,9 +3,27 @@
 #include "platform/message_boxes.h"
 #include "platform/time_source.h"
 #include "platform/udp_socket.h"
+#include "platform/unix_signals.h"
 #include "settings/dialog.h"
 
 #include <QApplication>
+#include <QSessionManager>
+
+#include <cstdlib>
+
+namespace {
+
+Main* running_window = nullptr;
+
+// Qt ends the process with exit() when the display goes away (a logout): the settings are
+// written all the same.
+void write_settings_at_exit()
+{
+    if (running_window)
+        running_window->unload_at_exit();
+}
+
+} // namespace
 
 int main(int argc, char* argv[])
 {
@@ -22,6 +40,16 @@ int main(int argc, char* argv[])
 
     Main window({ &socket, &clock, &boxes, &settings });
     QObject::connect(&window, &Main::unloaded, &app, &QCoreApplication::quit, Qt::QueuedConnection);
+    // Shutdown, logout and Ctrl+C close the window as its close box does.
+    UnixSignals stops;
+    QObject::connect(&stops, &UnixSignals::received, &window, &QWidget::close);
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, &window,
+        [&window](QSessionManager&) { window.close(); });
+    running_window = &window;
+    std::atexit(write_settings_at_exit);
+
     window.show();
-    return app.exec();
+    const int rc = app.exec();
+    running_window = nullptr;
+    return rc;
 }

@@ -153,6 +153,14 @@ void Main::closeEvent(QCloseEvent* event)
     emit unloaded();
 }
 
+void Main::unload_at_exit()
+{
+    if (m_unloaded)
+        return;
+    m_unloaded = true;
+    Form_Unload();
+}
+
 void Main::set_window_width()
 {
     m_outer_twips = Globals::show_duration ? wide_width : narrow_width;

@@ -52,6 +52,10 @@ public:
 
     const LinkModel& link_model() const { return model; }
 
+    // The process ends without the window having been closed (the display went away): the
+    // settings are written as a close would write them, once.
+    void unload_at_exit();
+
     // Controls.
     QPushButton* CallOption = nullptr;
     QPushButton* connect = nullptr;

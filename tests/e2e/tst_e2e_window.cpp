@@ -49,6 +49,8 @@ private slots:
     void initTestCase();
     void click_dials_and_a_flood_leaves_the_lamp_blinking();
     void close_ends_and_stores_position();
+    void stops_keep_the_settings_data();
+    void stops_keep_the_settings();
 
 private:
     int logged(const QString& fragment); // lines of the simulator's log that hold it
@@ -148,6 +150,59 @@ void tst_e2e_window::close_ends_and_stores_position()
     QCOMPARE(f.readAll(),
         QByteArray::number(frame.y() * 15) + ',' + QByteArray::number(frame.x() * 15)
             + "\r\n\"127.0.0.2\"\r\n#TRUE#\r\n");
+}
+
+void tst_e2e_window::stops_keep_the_settings_data()
+{
+    QTest::addColumn<int>("signal"); // 0: the display goes away (a logout)
+    QTest::addColumn<int>("code");
+    QTest::newRow("SIGTERM") << SIGTERM << 0;
+    QTest::newRow("SIGHUP") << SIGHUP << 0;
+    QTest::newRow("SIGINT") << SIGINT << 0;
+    QTest::newRow("display gone") << 0 << 1; // Qt's own exit code when the display breaks
+}
+
+void tst_e2e_window::stops_keep_the_settings()
+{
+    // The client runs; remote.inf is spoilt behind its back; the stop must write it anew.
+    QFETCH(int, signal);
+    QFETCH(int, code);
+    QProcess display, client;
+    QString name = qEnvironmentVariable("DISPLAY");
+    if (!signal) {
+        start_tied(display, "Xvfb", { "-displayfd", "1", "-nolisten", "tcp" });
+        QVERIFY(display.waitForReadyRead(10000));
+        name = ':' + QString::fromLatin1(display.readLine()).trimmed();
+    }
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("DISPLAY", name);
+    client.setProcessEnvironment(env);
+    client.setWorkingDirectory(m_dir.path());
+    start_tied(client, TEMBRILL_CONNECT_BIN);
+    QTRY_VERIFY_WITH_TIMEOUT(
+        !run("sh",
+            { "-c",
+                QString("DISPLAY=%1 xdotool search --all --pid %2 --name '^Tembrill Connect$'")
+                    .arg(name)
+                    .arg(client.processId()) })
+             .isEmpty(),
+        10000);
+    QFile spoilt(m_dir.filePath("remote.inf"));
+    QVERIFY(spoilt.open(QIODevice::WriteOnly) && spoilt.write("spoilt") == 6);
+    spoilt.close();
+    if (signal)
+        ::kill(pid_t(client.processId()), signal);
+    else
+        display.kill();
+    QVERIFY(client.waitForFinished(5000));
+    QCOMPARE(client.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(client.exitCode(), code);
+    QVERIFY(spoilt.open(QIODevice::ReadOnly));
+    const QString written = QString::fromLatin1(spoilt.readAll());
+    QVERIFY2(QRegularExpression("^-?\\d+(\\.\\d+)?,-?\\d+\r\n\"127\\.0\\.0\\.2\"\r\n#TRUE#\r\n$")
+                 .match(written)
+                 .hasMatch(),
+        qPrintable(written));
 }
 
 int tst_e2e_window::logged(const QString& fragment)
