@@ -181,9 +181,11 @@ void tst_user_control::other_members()
     QCOMPARE(c.invoke(0x68030002, Get).value<HyperlinkRef>(), box.link);
     QVERIFY(!c.invoke(0x60030008, UserControl1::Call::Method).isValid()); // Refresh
     QVERIFY(box.notified.isEmpty());
-    for (const auto& [id, call] :
-        { std::pair { 0x68030002, Let }, { 0x68030007, UserControl1::Call::Set }, { 0x1234, Get } })
-        QCOMPARE(error_number([&] { c.invoke(id, call, 1); }), control_errors::member_not_found);
+    const std::pair<int, UserControl1::Call> wrong[] { { 0x68030002, Let },
+        { 0x68030007, UserControl1::Call::Set }, { 0x1234, Get } };
+    for (const auto& w : wrong)
+        QCOMPARE(error_number([&] { c.invoke(w.first, w.second, 1); }),
+            control_errors::member_not_found);
 }
 
 void tst_user_control::events_declared_never_raised()

@@ -52,16 +52,10 @@ namespace {
             while (!field.isEmpty() && is_blank(field.back()))
                 field.chop(1);
         }
+        // Past the delimiter: a comma or a line end, where CR LF counts as one.
         if (m_pos < n) {
-            if (m_text[m_pos] == ',') {
-                ++m_pos;
-            } else if (m_text[m_pos] == '\r') {
-                ++m_pos;
-                if (m_pos < n && m_text[m_pos] == '\n')
-                    ++m_pos;
-            } else if (m_text[m_pos] == '\n') {
-                ++m_pos;
-            }
+            const bool crlf = m_text[m_pos] == '\r' && m_pos + 1 < n && m_text[m_pos + 1] == '\n';
+            m_pos += crlf ? 2 : 1;
         }
         return field;
     }
