@@ -3,6 +3,7 @@
 #include "settings/dialog.h"
 #include "settings/globals.h"
 
+#include <QAccessible>
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -44,6 +45,8 @@ void tst_dialog::layout_and_texts()
             l->fontMetrics().horizontalAdvance(l->text()) <= l->width(), qPrintable(l->text()));
     QVERIFY(d.show_check->sizeHint().width() <= d.show_check->width());
     QVERIFY(d.CancelButton->fontMetrics().horizontalAdvance("Abbrechen") < d.CancelButton->width());
+    QCOMPARE(QAccessible::queryAccessibleInterface(d.ip_addr)->text(QAccessible::Name),
+        QString("Tembrill IP-Adresse"));
     // Tab order: OK, Abbrechen, check box, text box.
     QCOMPARE(d.OKButton->nextInFocusChain(), d.CancelButton);
     QCOMPARE(d.show_check->nextInFocusChain(), d.ip_addr);

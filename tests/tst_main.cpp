@@ -2,6 +2,7 @@
 
 #include "settings/globals.h"
 
+#include <QAccessible>
 #include <QLabel>
 #include <QMessageBox>
 #include <QProcess>
@@ -21,6 +22,7 @@ private slots:
     void start_data();
     void start();
     void widgets_follow_the_model();
+    void what_assistive_technology_reads();
     void settings_button_data();
     void settings_button();
     void close_writes_settings();
@@ -47,7 +49,16 @@ void tst_main::layout()
 {
     Rig rig;
     Main& m = *rig.main;
-    QCOMPARE(m.logicalDpiX(), 96);
+    // Pictures are drawn for their size at the screen's pixel ratio (run at 1 and 2).
+    const QPixmap lit = m.led_on->pixmap();
+    QCOMPARE(lit.devicePixelRatio(), m.devicePixelRatioF());
+    QCOMPARE(lit.width(), qRound(m.connected->width() * m.devicePixelRatioF()));
+    // Every caption fits its control at the chosen font (run at 96 and 144 dpi).
+    for (const char* text : { "Connect", "Hang up", "Multilink", "Singlelink" })
+        QVERIFY2(m.connect->fontMetrics().horizontalAdvance(text) <= m.connect->width() - 4, text);
+    QVERIFY(m.online_time->fontMetrics().horizontalAdvance("00:00:00") <= m.online_time->width());
+    if (m.logicalDpiX() != 96)
+        return;
     // At 96 dpi, 15 twips a pixel; edges are rounded to the nearest pixel.
     const QList<std::pair<QWidget*, QRect>> rects { { m.CallOption, { 0, 0, 10, 37 } },
         { m.connect, { 56, 1, 57, 17 } }, { m.multilink, { 56, 17, 57, 17 } },
@@ -57,10 +68,6 @@ void tst_main::layout()
     for (const auto& [widget, rect] : rects)
         QCOMPARE(widget->geometry(), rect);
     QCOMPARE(m.height(), 38);
-    // Every caption fits its control at the chosen font.
-    for (const char* text : { "Connect", "Hang up", "Multilink", "Singlelink" })
-        QVERIFY2(m.connect->fontMetrics().horizontalAdvance(text) <= m.connect->width() - 4, text);
-    QVERIFY(m.online_time->fontMetrics().horizontalAdvance("00:00:00") <= m.online_time->width());
     // Tab order: connect, multilink, the settings button.
     QList<QWidget*> order { m.connect };
     for (QWidget* w = m.connect->nextInFocusChain(); w != m.connect; w = w->nextInFocusChain()) {
@@ -138,6 +145,32 @@ void tst_main::widgets_follow_the_model()
     QCOMPARE(rig.socket.sent,
         QList<QByteArray>(
             { QByteArray::fromHex("ffff030300"), QByteArray::fromHex("ffff050500") }));
+}
+
+void tst_main::what_assistive_technology_reads()
+{
+    Rig rig;
+    Main& m = *rig.main;
+    auto read = [](QWidget* w) {
+        QAccessibleInterface* i = QAccessible::queryAccessibleInterface(w);
+        return i->text(QAccessible::Name) + ": " + i->text(QAccessible::Description);
+    };
+    QCOMPARE(read(m.CallOption), QString("Settings: Opens the settings dialog"));
+    QCOMPARE(read(m.online_time), QString("00:00:00: How long the line has been up"));
+    // A lamp says what it means; a blink tick changes its picture, not its meaning.
+    QStringList heard;
+    for (const char* event : { "", "fefe1818", "fdfd0202", "blink", "fdfd0101", "fdfd0303" }) {
+        if (QByteArray(event) == "blink")
+            m.Timer1_Timer();
+        else if (*event)
+            rig.socket.deliver(event);
+        heard << read(m.connected) + ", " + read(m.multilinked);
+    }
+    QCOMPARE(heard,
+        QStringList({ "Line: no status yet, Second channel: no status yet",
+            "Line: unlit, Second channel: unlit", "Line: call being set up, Second channel: unlit",
+            "Line: call being set up, Second channel: unlit", "Line: lit, Second channel: unlit",
+            "Line: lit, Second channel: call being set up" }));
 }
 
 void tst_main::settings_button_data()

@@ -85,6 +85,12 @@ void LinkModel::show_state()
     display.multilinked = multilink_up ? Lamp::Lit : Lamp::Unlit;
     display.multilink_caption = multilink_up ? singlelink_text : multilink_text;
     display.Timer1 = dialing;
+    display.line = dialing && !link_up ? LampState::SettingUp
+        : link_up                      ? LampState::Lit
+                                       : LampState::Unlit;
+    display.second = dialing && link_up ? LampState::SettingUp
+        : multilink_up                  ? LampState::Lit
+                                        : LampState::Unlit;
     if (dialing) {
         if (link_up)
             display.multilink_caption = singlelink_text;
@@ -109,6 +115,7 @@ void LinkModel::reset_constat()
 {
     display.connected = Lamp::Red;
     display.multilinked = Lamp::Red;
+    display.line = display.second = LampState::NoStatus;
 }
 
 void LinkModel::restart_polling()

@@ -10,11 +10,17 @@ class TimeSource;
 // The picture a lamp shows, by role.
 enum class Lamp : quint8 { Unlit, Lit, Red };
 
+// What a lamp means, for assistive technology: unlike its picture, it does not change with
+// each blink.
+enum class LampState : quint8 { NoStatus, Unlit, Lit, SettingUp };
+
 // What the strip window shows of the link, and which of its three timers run. The defaults are
 // the window's design: unlit lamps, "Connect" and "Multilink", everything enabled and visible.
 struct LinkDisplay {
     Lamp connected = Lamp::Unlit;
     Lamp multilinked = Lamp::Unlit;
+    LampState line = LampState::Unlit;
+    LampState second = LampState::Unlit;
     QString connect_caption = QStringLiteral("Connect");
     QString multilink_caption = QStringLiteral("Multilink");
     bool connect_enabled = true;

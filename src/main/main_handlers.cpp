@@ -10,6 +10,7 @@
 #include "settings/globals.h"
 #include "settings/settings_file.h"
 
+#include <QAccessible>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -22,6 +23,15 @@ namespace {
 
 // Far more than three lines ever need; a larger file is read only this far.
 constexpr qint64 max_read = 1 << 20;
+
+// Gives a widget the description, and tells assistive technology that it changed (Qt 6.4
+// does not on its own).
+void describe(QWidget* widget, const QString& description)
+{
+    widget->setAccessibleDescription(description);
+    QAccessibleEvent changed(widget, QAccessible::DescriptionChanged);
+    QAccessible::updateAccessibility(&changed);
+}
 
 // Switches a timer on without restarting a running one, or off.
 void set_timer_enabled(QTimer* timer, bool enabled)
@@ -195,5 +205,12 @@ void Main::show_link()
         set_timer_enabled(Timer2, d.Timer2);
     if (d.Timer3 != m_shown.Timer3)
         set_timer_enabled(Timer3, d.Timer3);
+    // A lamp's description follows its meaning; setting it announces the change.
+    static const QString meaning[] = { QStringLiteral("no status yet"), QStringLiteral("unlit"),
+        QStringLiteral("lit"), QStringLiteral("call being set up") };
+    if (d.line != m_shown.line || connected->accessibleDescription().isEmpty())
+        describe(connected, meaning[size_t(d.line)]);
+    if (d.second != m_shown.second || multilinked->accessibleDescription().isEmpty())
+        describe(multilinked, meaning[size_t(d.second)]);
     m_shown = d;
 }

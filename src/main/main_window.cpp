@@ -74,9 +74,12 @@ void Main::build_controls()
     multilink = new QPushButton(QStringLiteral("Multilink"), this);
     place(multilink, 840, 250, 855, 255);
 
-    led_on = image(2880, 0, 240, 240, pictures::lamp(pictures::Lamp::Lit));
-    led_off = image(2880, 120, 240, 240, pictures::lamp(pictures::Lamp::Unlit));
-    led_red = image(2880, 240, 240, 240, pictures::lamp(pictures::Lamp::Red));
+    // Pictures drawn for their size in twips at the screen's pixel ratio: crisp at any scale.
+    const qreal dpr = devicePixelRatioF();
+    const int lamp_px = ui::twips_to_px(this, 240);
+    led_on = image(2880, 0, 240, 240, pictures::lamp(pictures::Lamp::Lit, lamp_px, dpr));
+    led_off = image(2880, 120, 240, 240, pictures::lamp(pictures::Lamp::Unlit, lamp_px, dpr));
+    led_red = image(2880, 240, 240, 240, pictures::lamp(pictures::Lamp::Red, lamp_px, dpr));
     for (QLabel* source : { led_on, led_off, led_red })
         source->setVisible(false);
     m_pictures = { led_off->pixmap(), led_on->pixmap(), led_red->pixmap() };
@@ -84,10 +87,20 @@ void Main::build_controls()
     multilinked = image(555, 255, 240, 240, picture(Lamp::Unlit));
     online_time = duration_label(1800, 45);
     multilink_time = duration_label(1800, 285);
-    Image3 = image(120, 0, 480, 480, pictures::logo());
+    Image3 = image(120, 0, 480, 480, pictures::logo(ui::twips_to_px(this, 480), dpr));
     // The lamps lie over the logo's right edge; keep them on top.
     connected->raise();
     multilinked->raise();
+
+    // What assistive technology reads; the lamps' descriptions follow the link (show_link).
+    CallOption->setAccessibleName(QStringLiteral("Settings"));
+    CallOption->setAccessibleDescription(QStringLiteral("Opens the settings dialog"));
+    connected->setAccessibleName(QStringLiteral("Line"));
+    multilinked->setAccessibleName(QStringLiteral("Second channel"));
+    online_time->setAccessibleDescription(QStringLiteral("How long the line has been up"));
+    multilink_time->setAccessibleDescription(
+        QStringLiteral("How long the second channel has been up since the line came up"));
+    Image3->setAccessibleName(QStringLiteral("Tembrill Connect"));
 
     // Tab order: connect, multilink, (the labels take no focus), CallOption.
     setTabOrder(connect, multilink);

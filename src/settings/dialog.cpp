@@ -83,7 +83,13 @@ Dialog::Dialog(HyperlinkRef browser, QWidget* parent)
     UCC1->ReadProperties(saved);
 
     Image3 = new QLabel(this);
-    Image3->setPixmap(pictures::logo());
+    Image3->setPixmap(pictures::logo(ui::twips_to_px(this, 480), devicePixelRatioF()));
+    Image3->setAccessibleName(QStringLiteral("Tembrill-Logo"));
+    Label2->setBuddy(ip_addr);
+    ip_addr->setAccessibleName(QStringLiteral("Tembrill IP-Adresse"));
+    url->setAccessibleName(QStringLiteral("Webadresse: ") + web_address);
+    url->setAccessibleDescription(QStringLiteral("\u00d6ffnet die Webadresse im Browser"));
+    UCC1->setAccessibleName(QStringLiteral("Hyperlink"));
     Image3->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     place(Image3, 120, 120, 480, 480);
 
