@@ -13,23 +13,19 @@
 #include <sys/fsuid.h>
 #include <unistd.h>
 
-// What only the window shows: layout, width, the settings file at start and close, the dialog's
-// result, the error boxes, and that the widgets follow the link model.
+// What only the window shows: layout, position and width, the widgets following the link model
+// through events, the dialog's result, the error boxes, and the settings file at close.
 class tst_main : public QObject {
     Q_OBJECT
 private slots:
     void layout();
     void start_data();
     void start();
-    void widgets_follow_the_model();
-    void what_assistive_technology_reads();
-    void settings_button_data();
-    void settings_button();
+    void events_data();
+    void events();
     void close_writes_settings();
     void write_faults_data();
     void write_faults();
-    void error_boxes_data();
-    void error_boxes();
     void one_box_at_a_time();
 
 private:
@@ -121,98 +117,94 @@ void tst_main::start()
     QCOMPARE(m.online_time->geometry().right() < m.width(), outer == 2648);
 }
 
-void tst_main::widgets_follow_the_model()
+void tst_main::events_data()
 {
-    Rig rig;
-    Main& m = *rig.main;
-    rig.socket.deliver("fefe3b3b"); // line up, second channel being set up, rights
-    QCOMPARE(lamp(m, m.connected) + ' ' + lamp(m, m.multilinked), QString("lit unlit"));
-    QCOMPARE(m.connect->text() + ' ' + m.multilink->text(), QString("Hang up Singlelink"));
-    QVERIFY(m.connect->isEnabled() && !m.multilink->isEnabled());
-    QVERIFY(m.Timer1->isActive() && m.Timer2->isActive() && m.Timer3->isActive());
-    QVERIFY(m.multilink_time->isHidden());
-    m.Timer1_Timer();
-    QCOMPARE(lamp(m, m.multilinked), QString("lit"));
-    m.Timer2_Timer(); // a full status has come: polling stops, nothing sent
-    QVERIFY(!m.Timer2->isActive() && rig.socket.sent.isEmpty());
-    rig.socket.deliver("fefe5555"); // both up; the rights now enable multilink
-    rig.clock.t.seconds = 36065;
-    m.Timer3_Timer();
-    QCOMPARE(m.online_time->text() + ' ' + m.multilink_time->text(), QString("00:01:05 00:01:05"));
-    QVERIFY(!m.Timer1->isActive() && !m.multilink_time->isHidden() && m.multilink->isEnabled());
-    QTest::keyClick(m.connect, Qt::Key_Return); // Enter presses a focused button
-    m.multilink->click();
-    QCOMPARE(rig.socket.sent,
-        QList<QByteArray>(
-            { QByteArray::fromHex("ffff030300"), QByteArray::fromHex("ffff050500") }));
-}
-
-void tst_main::what_assistive_technology_reads()
-{
-    Rig rig;
-    Main& m = *rig.main;
-    auto read = [](QWidget* w) {
-        QAccessibleInterface* i = QAccessible::queryAccessibleInterface(w);
-        return i->text(QAccessible::Name) + ": " + i->text(QAccessible::Description);
-    };
-    QCOMPARE(read(m.CallOption), QString("Settings: Opens the settings dialog"));
-    QCOMPARE(read(m.online_time), QString("00:00:00: How long the line has been up"));
-    // A lamp says what it means; a blink tick changes its picture, not its meaning.
-    QStringList heard;
-    for (const char* event : { "", "fefe1818", "fdfd0202", "blink", "fdfd0101", "fdfd0303" }) {
-        if (QByteArray(event) == "blink")
-            m.Timer1_Timer();
-        else if (*event)
-            rig.socket.deliver(event);
-        heard << read(m.connected) + ", " + read(m.multilinked);
-    }
-    QCOMPARE(heard,
-        QStringList({ "Line: no status yet, Second channel: no status yet",
-            "Line: unlit, Second channel: unlit", "Line: call being set up, Second channel: unlit",
-            "Line: call being set up, Second channel: unlit", "Line: lit, Second channel: unlit",
-            "Line: lit, Second channel: call being set up" }));
-}
-
-void tst_main::settings_button_data()
-{
-    QTest::addColumn<bool>("accept");
-    QTest::addColumn<QString>("address");
-    QTest::addColumn<bool>("show");
-    QTest::addColumn<bool>("readdressed");
+    // From a remote.inf "Box.local", switch on: a script of events; then what the window
+    // shows: lamps (what a screen reader hears of them in brackets), captions, enabled buttons,
+    // multilink_time shown, the two duration texts, timers 1-3 running, the remote hosts set,
+    // the commands sent, the boxes shown. Events: a datagram in hex, "@s" sets the clock,
+    // "blink", "poll", "count" tick the timers, "c" and "m" click, "enter" presses Enter on
+    // connect, "ok:<address, ~ for a blank>:<0|1>" and "cancel" answer the dialog, "fail:<n>" makes
+    // the next send fail, "error" is a socket error.
+    QTest::addColumn<QString>("script");
+    QTest::addColumn<QString>("shown");
     // clang-format off
-    QTest::newRow("OK, same address")   << true  << "Box.local"  << true  << false;
-    QTest::newRow("OK, case changed")   << true  << "box.local"  << true  << true;
-    QTest::newRow("OK, trailing blank") << true  << "Box.local " << true  << true;
-    QTest::newRow("OK, only switch")    << true  << "Box.local"  << false << false;
-    QTest::newRow("Abbrechen")          << false << "127.0.0.9"  << false << false;
+    QTest::newRow("start")                 << ""                                  << "red red (no status yet, no status yet)|Connect Multilink|11|1|00:00:00 00:00:00|010|Box.local||";
+    QTest::newRow("line up, second dialing") << "fefe3b3b"                        << "lit unlit (lit, call being set up)|Hang up Singlelink|10|0|00:00:00 00:00:00|111|Box.local||";
+    QTest::newRow("a blink is no change")  << "fefe3b3b blink poll"               << "lit lit (lit, call being set up)|Hang up Singlelink|10|0|00:00:00 00:00:00|101|Box.local||";
+    QTest::newRow("durations, commands")   << "fefe5555 @36065 count enter m"     << "lit lit (lit, lit)|Hang up Singlelink|11|1|00:01:05 00:01:05|011|Box.local|3 5|";
+    QTest::newRow("OK, same address")      << "fefe1818 poll ok:Box.local:1"      << "unlit unlit (unlit, unlit)|Connect Multilink|10|0|00:00:00 00:00:00|000|Box.local||";
+    QTest::newRow("OK, case changed")      << "fefe1818 poll ok:box.local:1"      << "red red (no status yet, no status yet)|Connect Multilink|10|0|00:00:00 00:00:00|010|Box.local box.local||";
+    QTest::newRow("OK, trailing blank")    << "fefe1818 poll ok:Box.local~:1"     << "red red (no status yet, no status yet)|Connect Multilink|10|0|00:00:00 00:00:00|010|Box.local Box.local ||";
+    QTest::newRow("OK, only the switch")   << "fefe1818 poll ok:Box.local:0"      << "unlit unlit (unlit, unlit)|Connect Multilink|10|0|00:00:00 00:00:00|000|Box.local||";
+    QTest::newRow("Abbrechen")             << "fefe1818 poll cancel"              << "unlit unlit (unlit, unlit)|Connect Multilink|10|0|00:00:00 00:00:00|000|Box.local||";
+    QTest::newRow("send error")            << "fail:10051 c"                      << "red red (no status yet, no status yet)|Connect Multilink|11|1|00:00:00 00:00:00|010|Box.local||Error sending data:\r 10051: unreachable";
+    QTest::newRow("send error, negative")  << "fail:-5 c"                         << "red red (no status yet, no status yet)|Connect Multilink|11|1|00:00:00 00:00:00|010|Box.local||Error sending data:\r-5: unreachable";
+    QTest::newRow("send error 126")        << "fail:126 c"                        << "red red (no status yet, no status yet)|Connect Multilink|11|1|00:00:00 00:00:00|010|Box.local||";
+    QTest::newRow("socket error")          << "error"                             << "red red (no status yet, no status yet)|Connect Multilink|11|1|00:00:00 00:00:00|010|Box.local||unreachable";
     // clang-format on
 }
 
-void tst_main::settings_button()
+void tst_main::events()
 {
-    QFETCH(bool, accept);
-    QFETCH(QString, address);
-    QFETCH(bool, show);
-    QFETCH(bool, readdressed);
+    QFETCH(QString, script);
+    QFETCH(QString, shown);
     Rig rig("0,0\r\n\"Box.local\"\r\n#TRUE#\r\n");
     Main& m = *rig.main;
-    rig.socket.deliver("fefe1818"); // the device has answered: lamps unlit, polling stops
-    m.Timer2_Timer();
     const int width = m.width();
-    rig.settings.answer = [&] {
-        if (accept) {
-            Globals::ip_address = address;
-            Globals::show_duration = show;
-        }
-        return accept;
+    for (const QString& event : script.split(' ', Qt::SkipEmptyParts)) {
+        const QStringList part = event.split(':');
+        if (event.startsWith('@'))
+            rig.clock.t.seconds = event.mid(1).toFloat();
+        else if (event == "blink")
+            m.Timer1_Timer();
+        else if (event == "poll")
+            m.Timer2_Timer();
+        else if (event == "count")
+            m.Timer3_Timer();
+        else if (event == "c")
+            m.connect->click();
+        else if (event == "m")
+            m.multilink->click();
+        else if (event == "enter")
+            QTest::keyClick(m.connect, Qt::Key_Return);
+        else if (part[0] == "fail")
+            rig.socket.fail = SocketError { part[1].toInt(), "unreachable" };
+        else if (event == "error") {
+            bool cancel = false;
+            emit rig.socket.Error(10048, "unreachable", 0, "src", "", 0, &cancel);
+        } else if (part[0] == "ok" || part[0] == "cancel") {
+            rig.settings.answer = [&] {
+                if (part[0] == "ok")
+                    Globals::ip_address = QString(part[1]).replace('~', ' '),
+                    Globals::show_duration = part[2] == "1";
+                return part[0] == "ok";
+            };
+            m.CallOption->click();
+            // The width follows the switch at once, and only after OK.
+            QCOMPARE(m.width() < width, part[0] == "ok" && part[2] == "0");
+        } else
+            rig.socket.deliver(event.toLatin1());
+    }
+    auto heard = [](QWidget* w) {
+        return QAccessible::queryAccessibleInterface(w)->text(QAccessible::Description);
     };
-    m.CallOption->click();
-    QCOMPARE(rig.socket.hosts.size(), readdressed ? 2 : 1);
-    QCOMPARE(rig.socket.remoteHost(), readdressed ? address : QString("Box.local"));
-    QCOMPARE(lamp(m, m.connected), readdressed ? QString("red") : QString("unlit"));
-    QCOMPARE(m.link_model().status_seen, !readdressed);
-    QCOMPARE(m.Timer2->isActive(), readdressed);
-    QCOMPARE(m.width() == width, !accept || show);
+    QStringList sent;
+    for (const QByteArray& d : rig.socket.sent)
+        sent << QString::number(d[2]);
+    const QString actual = QStringList { lamp(m, m.connected) + ' ' + lamp(m, m.multilinked) + " ("
+            + heard(m.connected) + ", " + heard(m.multilinked) + ')',
+        m.connect->text() + ' ' + m.multilink->text(),
+        QString("%1%2").arg(m.connect->isEnabled()).arg(m.multilink->isEnabled()),
+        QString::number(!m.multilink_time->isHidden()),
+        m.online_time->text() + ' ' + m.multilink_time->text(),
+        QString("%1%2%3")
+            .arg(m.Timer1->isActive())
+            .arg(m.Timer2->isActive())
+            .arg(m.Timer3->isActive()),
+        rig.socket.hosts.join(' '), sent.join(' '), rig.boxes.shown.join('+') }
+                               .join('|');
+    QCOMPARE(actual, shown);
 }
 
 void tst_main::close_writes_settings()
@@ -296,35 +288,6 @@ void tst_main::write_faults()
     QFile::setPermissions(rig.dir.path(), QFile::Permissions(0x7700));
     QCOMPARE(ended.size(), 1); // the window closes all the same
     QCOMPARE(now, saved ? QByteArray("3,4\r\n\"new\"\r\n#TRUE#\r\n") : old);
-}
-
-void tst_main::error_boxes_data()
-{
-    QTest::addColumn<int>("number"); // of a failed send; 0 with no send: the socket's error
-    QTest::addColumn<QStringList>("shown");
-    // clang-format off
-    QTest::newRow("send, positive") << 10051 << QStringList { "Error sending data:\r 10051: unreachable" };
-    QTest::newRow("send, negative") << -5    << QStringList { "Error sending data:\r-5: unreachable" };
-    QTest::newRow("send, 126")      << 126   << QStringList {};
-    QTest::newRow("socket error")   << 0     << QStringList { "unreachable" };
-    // clang-format on
-}
-
-void tst_main::error_boxes()
-{
-    QFETCH(int, number);
-    QFETCH(QStringList, shown);
-    Rig rig;
-    if (number) {
-        rig.socket.fail = SocketError { number, "unreachable" };
-        rig.main->connect->click();
-    } else {
-        bool cancel = false;
-        emit rig.socket.Error(10048, "unreachable", 0, "src", "", 0, &cancel);
-    }
-    QCOMPARE(rig.boxes.shown, shown);
-    QCOMPARE(lamp(*rig.main, rig.main->connected), QString("red"));
-    QVERIFY(rig.main->Timer2->isActive());
 }
 
 void tst_main::one_box_at_a_time()

@@ -1,6 +1,5 @@
 #include "platform/ui.h"
 
-#include <QFontDatabase>
 #include <QWidget>
 
 #include <algorithm>
@@ -8,18 +7,12 @@
 
 namespace ui {
 
-QString pick_family(const QStringList& families)
-{
-    for (const QString& f : families) {
-        if (QFontDatabase::hasFamily(f))
-            return f;
-    }
-    return QFontDatabase::systemFont(QFontDatabase::GeneralFont).family();
-}
-
 static QFont make(const QStringList& families, double points, bool underline)
 {
-    QFont f(pick_family(families));
+    // The first installed family of the list wins when the text is first drawn; naming them
+    // all spares loading the whole font database before the window is shown.
+    QFont f;
+    f.setFamilies(families);
     f.setPointSizeF(points);
     f.setUnderline(underline);
     f.setWeight(QFont::Normal);

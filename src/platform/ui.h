@@ -8,9 +8,8 @@ class QWidget;
 
 namespace ui {
 
-// The first installed family of the list; the old Windows faces come first, then metric
-// compatible substitutes, so captions keep the widths they were laid out for.
-QString pick_family(const QStringList& families);
+// The old Windows faces first, then metric-compatible substitutes, so captions keep the widths
+// they were laid out for; the first installed one is used.
 QFont sans_font(double points, bool underline = false);
 QFont narrow_font(double points, bool underline = false);
 
