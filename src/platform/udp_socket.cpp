@@ -1,45 +1,91 @@
 #include "platform/udp_socket.h"
 
-#include <QHostInfo>
-#include <QLocalServer>
-#include <QNetworkDatagram>
-#include <QScopedValueRollback>
+#include <QSocketNotifier>
 #include <QTimer>
-#include <QUdpSocket>
+
+#include <arpa/inet.h>
+#include <cerrno>
+#include <cstring>
+#include <mutex>
+#include <netdb.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <thread>
+#include <unistd.h>
+
+// The lookup threads report through this; the socket clears `owner` when it goes, so a lookup
+// that ends later reports to nobody.
+struct UdpDatagramSocket::Shared {
+    std::mutex mutex;
+    UdpDatagramSocket* owner = nullptr;
+};
 
 namespace {
 
-// Error numbers in the style that socket users know; the descriptions come from Qt.
-int errorNumber(QAbstractSocket::SocketError error)
+constexpr int maxWaiting = 16;
+
+// Error numbers in the style that socket users know; the descriptions are the system's.
+SocketError from_errno(int error)
 {
+    int number = 10000 + error;
     switch (error) {
-    case QAbstractSocket::HostNotFoundError:
-        return 11001;
-    case QAbstractSocket::AddressInUseError:
-        return 10048;
-    case QAbstractSocket::SocketAccessError:
-        return 10013;
-    case QAbstractSocket::DatagramTooLargeError:
-        return 10040;
-    case QAbstractSocket::NetworkError:
-        return 10051;
-    case QAbstractSocket::SocketAddressNotAvailableError:
-        return 10049;
-    case QAbstractSocket::UnsupportedSocketOperationError:
-        return 10047;
-    default:
-        return 10000 + int(error) + 100;
+    case EADDRINUSE:
+        number = 10048;
+        break;
+    case EACCES:
+    case EPERM:
+        number = 10013;
+        break;
+    case EADDRNOTAVAIL:
+        number = 10049;
+        break;
+    case ENETUNREACH:
+    case ENETDOWN:
+        number = 10051;
+        break;
+    case EHOSTUNREACH:
+        number = 10065;
+        break;
+    case EMSGSIZE:
+        number = 10040;
+        break;
+    case ENOTSOCK:
+        number = 10038;
+        break;
+    case ENOBUFS:
+        number = 10055;
+        break;
     }
+    return { number, QString::fromLocal8Bit(std::strerror(error)) };
 }
 
-constexpr int maxWaiting = 16;
+// A name a name server could answer: labels of letters, digits and hyphens, 1 to 63 long,
+// 253 at most in all. Anything else fails here, without asking one.
+bool plausible_name(const QByteArray& name)
+{
+    if (name.isEmpty() || name.size() > 253)
+        return false;
+    for (const QByteArray& label : name.split('.')) {
+        if (label.isEmpty() || label.size() > 63)
+            return false;
+        for (const char c : label) {
+            if (!std::isalnum(uchar(c)) && c != '-')
+                return false;
+        }
+    }
+    return true;
+}
 
 } // namespace
 
 UdpDatagramSocket::UdpDatagramSocket(quint16 port, QObject* parent)
     : DatagramSocket(parent)
     , m_port(port)
+    , m_buffer(65536, Qt::Uninitialized)
+    , m_shared(std::make_shared<Shared>())
 {
+    m_shared->owner = this;
     SocketError error;
     if (!tryBind(&error)) {
         // Reported once the window runs, through the same event as any socket error.
@@ -51,41 +97,56 @@ UdpDatagramSocket::UdpDatagramSocket(quint16 port, QObject* parent)
     }
 }
 
-UdpDatagramSocket::~UdpDatagramSocket() = default;
-
-bool UdpDatagramSocket::isBound() const
+UdpDatagramSocket::~UdpDatagramSocket()
 {
-    return m_udp && m_udp->state() == QAbstractSocket::BoundState;
+    {
+        const std::lock_guard lock(m_shared->mutex);
+        m_shared->owner = nullptr;
+    }
+    for (const int fd : { m_fd, m_claim }) {
+        if (fd >= 0)
+            ::close(fd);
+    }
 }
 
 bool UdpDatagramSocket::tryBind(SocketError* error)
 {
     if (isBound())
         return true;
-    if (!m_lock) {
-        auto* lock = new QLocalServer(this);
-        lock->setSocketOptions(QLocalServer::AbstractNamespaceOption);
-        if (!lock->listen(QStringLiteral("tembrill-connect-udp-%1").arg(m_port))) {
-            delete lock;
+    if (m_claim < 0) {
+        // The claim: a name in the abstract Unix namespace, held while the process lives.
+        const int claim = ::socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+        sockaddr_un name {};
+        name.sun_family = AF_UNIX;
+        const QByteArray text = "tembrill-connect-udp-" + QByteArray::number(m_port);
+        std::memcpy(name.sun_path + 1, text.constData(), size_t(text.size()));
+        const auto length = socklen_t(offsetof(sockaddr_un, sun_path) + 1 + size_t(text.size()));
+        if (claim < 0 || ::bind(claim, reinterpret_cast<sockaddr*>(&name), length) != 0) {
+            if (claim >= 0)
+                ::close(claim);
             *error = { 10048,
                 QStringLiteral("Address already in use: another Tembrill Connect uses port %1")
                     .arg(m_port) };
             return false;
         }
-        m_lock = lock;
+        m_claim = claim;
     }
-    if (!m_udp) {
-        m_udp = new QUdpSocket(this);
-        QObject::connect(m_udp, &QUdpSocket::readyRead, this, &UdpDatagramSocket::readBatch);
-        QObject::connect(m_udp, &QUdpSocket::errorOccurred, this, &UdpDatagramSocket::reportError);
-    }
-    const QScopedValueRollback own(m_ownCall, true);
-    if (!m_udp->bind(QHostAddress::AnyIPv4, m_port,
-            QAbstractSocket::ShareAddress | QAbstractSocket::ReuseAddressHint)) {
-        *error = { errorNumber(m_udp->error()), m_udp->errorString() };
-        m_udp->abort();
+    const int fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    const int on = 1;
+    sockaddr_in any {};
+    any.sin_family = AF_INET;
+    any.sin_port = htons(m_port);
+    any.sin_addr.s_addr = htonl(INADDR_ANY);
+    if (fd < 0 || ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on) != 0
+        || ::bind(fd, reinterpret_cast<sockaddr*>(&any), sizeof any) != 0) {
+        *error = from_errno(errno);
+        if (fd >= 0)
+            ::close(fd);
         return false;
     }
+    m_fd = fd;
+    m_notifier = new QSocketNotifier(m_fd, QSocketNotifier::Read, this);
+    QObject::connect(m_notifier, &QSocketNotifier::activated, this, &UdpDatagramSocket::readBatch);
     return true;
 }
 
@@ -93,16 +154,13 @@ void UdpDatagramSocket::setRemoteHost(const QString& host)
 {
     m_host = host;
     m_waiting.clear();
-    if (m_lookupId >= 0) {
-        QHostInfo::abortHostLookup(m_lookupId);
-        m_lookupId = -1;
-    }
-    QHostAddress literal;
-    if (literal.setAddress(host)) {
-        m_address = literal;
+    ++m_lookupId; // a lookup under way reports too late
+    in_addr literal {};
+    if (::inet_aton(host.trimmed().toLatin1().constData(), &literal) != 0) {
+        m_address = literal.s_addr;
         m_lookup = Lookup::Resolved;
     } else {
-        m_address.clear();
+        m_address = 0;
         m_lookup = Lookup::None;
     }
 }
@@ -110,23 +168,38 @@ void UdpDatagramSocket::setRemoteHost(const QString& host)
 void UdpDatagramSocket::startLookup()
 {
     m_lookup = Lookup::Pending;
-    m_lookupId = QHostInfo::lookupHost(m_host, this, &UdpDatagramSocket::lookupDone);
+    const quint64 id = ++m_lookupId;
+    const QByteArray name = m_host.trimmed().toUtf8();
+    if (!plausible_name(name)) {
+        QTimer::singleShot(0, this, [this, id] { lookupDone(id, 0); });
+        return;
+    }
+    std::thread([shared = m_shared, id, name] {
+        addrinfo hints {};
+        hints.ai_family = AF_INET;
+        hints.ai_socktype = SOCK_DGRAM;
+        addrinfo* found = nullptr;
+        quint32 address = 0;
+        if (::getaddrinfo(name.constData(), nullptr, &hints, &found) == 0 && found) {
+            address = reinterpret_cast<sockaddr_in*>(found->ai_addr)->sin_addr.s_addr;
+            ::freeaddrinfo(found);
+        }
+        const std::lock_guard lock(shared->mutex);
+        if (UdpDatagramSocket* owner = shared->owner) {
+            QMetaObject::invokeMethod(
+                owner, [owner, id, address] { owner->lookupDone(id, address); },
+                Qt::QueuedConnection);
+        }
+    }).detach();
 }
 
-void UdpDatagramSocket::lookupDone(const QHostInfo& info)
+void UdpDatagramSocket::lookupDone(quint64 id, quint32 address)
 {
-    if (info.lookupId() != m_lookupId)
+    if (id != m_lookupId)
         return;
-    m_lookupId = -1;
-    m_address.clear();
-    for (const QHostAddress& a : info.addresses()) {
-        if (a.protocol() == QAbstractSocket::IPv4Protocol) {
-            m_address = a;
-            break;
-        }
-    }
+    m_address = address;
     const QList<QByteArray> waiting = std::exchange(m_waiting, {});
-    if (m_address.isNull()) {
+    if (address == 0) {
         m_lookup = Lookup::Failed;
         if (!waiting.isEmpty())
             emit SendFailed({ 11001, QStringLiteral("Host not found: %1").arg(m_host) });
@@ -167,34 +240,41 @@ void UdpDatagramSocket::sendData(const QByteArray& data)
     }
 }
 
-void UdpDatagramSocket::reportError(QAbstractSocket::SocketError error)
-{
-    // A failed bind or send is reported by its caller, with the send error's own text.
-    if (m_ownCall)
-        return;
-    bool cancel = false;
-    emit Error(qint16(errorNumber(error)), m_udp->errorString(), 0, QStringLiteral("socket"),
-        QString(), 0, &cancel);
-}
-
 void UdpDatagramSocket::send(const QByteArray& data)
 {
-    const QScopedValueRollback own(m_ownCall, true);
-    if (m_udp->writeDatagram(data, m_address, m_port) != data.size())
-        throw SocketError { errorNumber(m_udp->error()), m_udp->errorString() };
+    sockaddr_in to {};
+    to.sin_family = AF_INET;
+    to.sin_port = htons(m_port);
+    to.sin_addr.s_addr = m_address;
+    const ssize_t sent = ::sendto(m_fd, data.constData(), size_t(data.size()), 0,
+        reinterpret_cast<sockaddr*>(&to), sizeof to);
+    if (sent != data.size())
+        throw from_errno(errno);
 }
-
-QByteArray UdpDatagramSocket::getData() { return m_pending; }
 
 void UdpDatagramSocket::readBatch()
 {
-    // A bounded batch per event-loop turn: the socket reports readiness again on the next turn
-    // while datagrams wait, and timers and painting get their turn in between. Reading only
-    // here matters: a readiness report that finds nothing to read would end the reports.
-    for (int i = 0; i < maxDatagramsPerTurn && m_udp->hasPendingDatagrams(); ++i) {
-        const QNetworkDatagram datagram = m_udp->receiveDatagram();
-        m_pending = datagram.data();
-        emit DataArrival(qint32(m_pending.size()));
+    // A bounded batch per event-loop turn: the notifier reports readiness again on the next
+    // turn while datagrams wait, and timers and painting get their turn in between.
+    for (int i = 0; i < maxDatagramsPerTurn; ++i) {
+        const ssize_t n = ::recv(m_fd, m_buffer.data(), size_t(m_buffer.size()), 0);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            if (errno != EAGAIN && errno != EWOULDBLOCK) {
+                // An error the socket reports on its own, after start-up. Reading rests for a
+                // second, so a lasting fault cannot spin the event loop.
+                const SocketError e = from_errno(errno);
+                m_notifier->setEnabled(false);
+                QTimer::singleShot(1000, this, [this] { m_notifier->setEnabled(true); });
+                bool cancel = false;
+                emit Error(qint16(e.number), e.description, 0, QStringLiteral("socket"), QString(),
+                    0, &cancel);
+            }
+            break;
+        }
+        m_pending = QByteArray(m_buffer.constData(), n);
+        emit DataArrival(qint32(n));
     }
     m_pending.clear();
 }

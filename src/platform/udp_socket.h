@@ -2,21 +2,20 @@
 
 #include "platform/datagram_socket.h"
 
-#include <QAbstractSocket>
-#include <QHostAddress>
 #include <QList>
 
-class QLocalServer;
-class QUdpSocket;
-class QHostInfo;
+#include <memory>
 
-// The real datagram socket: a QUdpSocket bound to port 9118 on all IPv4 addresses.
+class QSocketNotifier;
+
+// The real datagram socket: a plain UDP socket bound to port 9118 on all IPv4 addresses and
+// read through a QSocketNotifier (no Qt Network, which costs start-up time and memory).
 //
 // The port is shared (SO_REUSEADDR) so that a device simulator bound to a single loopback
 // address can run beside the client. A second client on the same machine must not take the
 // first one's replies, so the port is claimed through a per-machine lock first; while another
 // client holds it, every send fails with "address in use" and the socket keeps trying to claim
-// it again on each send.
+// it again on each send. Names are looked up on a worker thread.
 class UdpDatagramSocket : public DatagramSocket {
     Q_OBJECT
 public:
@@ -26,32 +25,34 @@ public:
     void setRemoteHost(const QString& host) override;
     QString remoteHost() const override { return m_host; }
     void sendData(const QByteArray& data) override;
-    QByteArray getData() override;
+    QByteArray getData() override { return m_pending; }
 
-    bool isBound() const;
+    bool isBound() const { return m_fd >= 0; }
+    int handle() const { return m_fd; }
 
     // Most datagrams handled per event-loop turn, so a flood cannot starve timers or painting.
     static constexpr int maxDatagramsPerTurn = 32;
 
 private:
     enum class Lookup { None, Resolved, Pending, Failed };
+    struct Shared;
 
     bool tryBind(SocketError* error);
     void startLookup();
-    void lookupDone(const QHostInfo& info);
+    void lookupDone(quint64 id, quint32 address);
     void readBatch();
-    // Errors the socket reports on its own (not those of our bind or send) go to Error.
-    void reportError(QAbstractSocket::SocketError error);
     void send(const QByteArray& data);
 
     quint16 m_port;
-    QUdpSocket* m_udp = nullptr;
-    QLocalServer* m_lock = nullptr;
+    int m_fd = -1;
+    int m_claim = -1;
+    QSocketNotifier* m_notifier = nullptr;
     QString m_host;
-    QHostAddress m_address;
+    quint32 m_address = 0; // network byte order
     Lookup m_lookup = Lookup::None;
-    int m_lookupId = -1;
+    quint64 m_lookupId = 0;
     QList<QByteArray> m_waiting;
-    bool m_ownCall = false;
     QByteArray m_pending;
+    QByteArray m_buffer;
+    std::shared_ptr<Shared> m_shared;
 };

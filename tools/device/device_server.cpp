@@ -15,25 +15,26 @@ namespace {
 struct Key {
     char key;
     const char* help;
-    void (*action)(DeviceModel& device);
+    void (*action)(DeviceModel& device, DeviceServer& server);
 };
 
 // clang-format off
 const Key key_table[] = {
-    { 'c', "connect the line",                [](DeviceModel& d) { d.command(cmd_connect); } },
-    { 'h', "hang up",                         [](DeviceModel& d) { d.command(cmd_hang_up); } },
-    { 'm', "add the second channel",          [](DeviceModel& d) { d.command(cmd_multilink); } },
-    { 's', "drop the second channel",         [](DeviceModel& d) { d.command(cmd_singlelink); } },
-    { 'd', "drop the line now",               [](DeviceModel& d) { d.dropLine(); } },
-    { 'r', "restart (sends a repoll reply)",  [](DeviceModel& d) { log_note("restart"); d.restart(); } },
-    { 'p', "send a repoll reply",             [](DeviceModel& d) { d.sendRaw(status_bytes(reply_repoll, 0)); } },
-    { 'g', "send mismatched pairs",           [](DeviceModel& d) { d.sendRaw(QByteArray::fromHex("fefd0101")); } },
-    { 'u', "send an unknown type",            [](DeviceModel& d) { d.sendRaw(status_bytes(250, flag_link_up)); } },
-    { 'f', "toggle failing dials",            [](DeviceModel& d) { d.options().failDial = !d.options().failDial; log_note(d.options().failDial ? "dials fail" : "dials succeed"); } },
-    { 'x', "toggle silence",                  [](DeviceModel& d) { d.options().silent = !d.options().silent; log_note(d.options().silent ? "silent" : "answering"); } },
-    { '3', "unasked statuses as 253",         [](DeviceModel& d) { d.options().unaskedType = reply_status; log_note("unasked type 253"); } },
-    { '4', "unasked statuses as 254",         [](DeviceModel& d) { d.options().unaskedType = reply_full_status; log_note("unasked type 254"); } },
-    { 'q', "quit",                            [](DeviceModel&) { QCoreApplication::quit(); } },
+    { 'c', "connect the line",                [](DeviceModel& d, DeviceServer&) { d.command(cmd_connect); } },
+    { 'h', "hang up",                         [](DeviceModel& d, DeviceServer&) { d.command(cmd_hang_up); } },
+    { 'm', "add the second channel",          [](DeviceModel& d, DeviceServer&) { d.command(cmd_multilink); } },
+    { 's', "drop the second channel",         [](DeviceModel& d, DeviceServer&) { d.command(cmd_singlelink); } },
+    { 'd', "drop the line now",               [](DeviceModel& d, DeviceServer&) { d.dropLine(); } },
+    { 'r', "restart (sends a repoll reply)",  [](DeviceModel& d, DeviceServer&) { log_note("restart"); d.restart(); } },
+    { 'p', "send a repoll reply",             [](DeviceModel& d, DeviceServer&) { d.sendRaw(status_bytes(reply_repoll, 0)); } },
+    { 'g', "send mismatched pairs",           [](DeviceModel& d, DeviceServer&) { d.sendRaw(QByteArray::fromHex("fefd0101")); } },
+    { 'u', "send an unknown type",            [](DeviceModel& d, DeviceServer&) { d.sendRaw(status_bytes(250, flag_link_up)); } },
+    { 'f', "toggle failing dials",            [](DeviceModel& d, DeviceServer&) { d.options().failDial = !d.options().failDial; log_note(d.options().failDial ? "dials fail" : "dials succeed"); } },
+    { 'x', "toggle silence",                  [](DeviceModel& d, DeviceServer&) { d.options().silent = !d.options().silent; log_note(d.options().silent ? "silent" : "answering"); } },
+    { '3', "unasked statuses as 253",         [](DeviceModel& d, DeviceServer&) { d.options().unaskedType = reply_status; log_note("unasked type 253"); } },
+    { '4', "unasked statuses as 254",         [](DeviceModel& d, DeviceServer&) { d.options().unaskedType = reply_full_status; log_note("unasked type 254"); } },
+    { 'b', "flood the client (on/off)",       [](DeviceModel&, DeviceServer& s) { s.toggleFlood(); } },
+    { 'q', "quit",                            [](DeviceModel&, DeviceServer&) { QCoreApplication::quit(); } },
 };
 // clang-format on
 
@@ -85,7 +86,7 @@ void DeviceServer::key(char k)
 {
     for (const Key& entry : key_table) {
         if (entry.key == k)
-            entry.action(m_device);
+            entry.action(m_device, *this);
     }
 }
 
@@ -96,6 +97,26 @@ QString DeviceServer::keys_help()
         text += QStringLiteral("  ") + QLatin1Char(entry.key) + QStringLiteral("  ")
             + QLatin1String(entry.help) + QLatin1Char('\n');
     return text;
+}
+
+void DeviceServer::toggleFlood()
+{
+    if (!m_flood) {
+        m_flood = new QTimer(this);
+        QObject::connect(m_flood, &QTimer::timeout, this, [this] {
+            const QByteArray bad = QByteArray::fromHex("fefd0101");
+            for (int i = 0; i < 1000 && !m_client.isNull(); ++i)
+                m_flooded += m_socket.writeDatagram(bad, m_client, port) == bad.size();
+        });
+    }
+    if (m_flood->isActive()) {
+        m_flood->stop();
+        log_note(QStringLiteral("flood off: %1 datagrams").arg(m_flooded));
+    } else {
+        m_flooded = 0;
+        m_flood->start(0);
+        log_note(QStringLiteral("flood on"));
+    }
 }
 
 void DeviceServer::readBatch()

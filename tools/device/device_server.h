@@ -4,6 +4,7 @@
 
 #include <QHostAddress>
 #include <QObject>
+#include <QTimer>
 #include <QUdpSocket>
 
 // The simulator's side of the wire: a UDP socket on a loopback address, port 9118, that feeds
@@ -20,6 +21,9 @@ public:
     void key(char k);
     // The key table as help text.
     static QString keys_help();
+    // Floods the client with datagrams of mismatched pairs, as fast as they go, until toggled
+    // off; they are counted, not logged.
+    void toggleFlood();
 
 private:
     void readBatch();
@@ -28,6 +32,8 @@ private:
     DeviceModel& m_device;
     QUdpSocket m_socket;
     QHostAddress m_client;
+    QTimer* m_flood = nullptr;
+    long m_flooded = 0;
 };
 
 // One line of the log: time, direction, peer, bytes and meaning; or a note.
