@@ -8,6 +8,7 @@
 #include <QApplication>
 
 #include <cstdlib>
+#include <cstring>
 
 namespace {
 
@@ -18,29 +19,26 @@ struct Container : UserControlContainer {
     FontRef ambient = std::make_shared<FontObject>(FontObject { "Ambient", 8.25 });
 };
 
+// A saved value of one of the kinds a saved form holds, from four bytes.
 QVariant value(uint8_t kind, const uint8_t* p)
 {
-    const qint32 n = qint32(
-        uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24);
-    switch (kind % 9) {
+    qint32 n = 0;
+    std::memcpy(&n, p, 4);
+    switch (kind % 7) {
     case 0:
         return QVariant::fromValue<qint16>(qint16(n));
     case 1:
         return QVariant::fromValue<qint32>(n);
     case 2:
-        return QVariant(bool(n & 1));
+        return QVariant(double(n) * 1e3); // also beyond the 16- and 32-bit ranges
     case 3:
-        return QVariant(double(n) * 1e3);
-    case 4:
-        return QVariant(QString::number(n));
-    case 5:
         return QVariant(QString::fromLatin1(reinterpret_cast<const char*>(p), 4));
-    case 6:
+    case 4:
         return QVariant::fromValue(std::make_shared<FontObject>(FontObject { "Saved", 9 }));
-    case 7:
+    case 5:
         return QVariant::fromValue(n & 1 ? std::make_shared<QObject>() : ObjectRef());
     default:
-        return QVariant();
+        return QVariant(bool(n & 1));
     }
 }
 

@@ -16,8 +16,7 @@
 #include <functional>
 #include <optional>
 
-class FakeSocket : public DatagramSocket {
-public:
+struct FakeSocket : DatagramSocket {
     void setRemoteHost(const QString& host) override { hosts << host; }
     QString remoteHost() const override { return hosts.value(hosts.size() - 1); }
     void sendData(const QByteArray& data) override
@@ -39,28 +38,24 @@ public:
     std::optional<SocketError> fail;
 };
 
-class FakeClock : public TimeSource {
-public:
+struct FakeClock : TimeSource {
     TimeOfDay now() const override { return t; }
     TimeOfDay t { 1, 36000 };
 };
 
-class FakeBoxes : public MessageBoxes {
-public:
+struct FakeBoxes : MessageBoxes {
     void show_message(const QString& text) override { shown << text; }
     QStringList shown;
 };
 
 // Plays the user in the settings dialog: `answer` changes Globals as OK or Abbrechen would
 // and says whether it was OK.
-class FakeSettings : public SettingsOpener {
-public:
+struct FakeSettings : SettingsOpener {
     bool open_settings() override { return answer && answer(); }
     std::function<bool()> answer;
 };
 
-class FakeHyperlink : public Hyperlink {
-public:
+struct FakeHyperlink : Hyperlink {
     void NavigateTo(const QString& t, const QString& l, const QString& f) override
     {
         calls << QStringList { t, l, f };

@@ -9,7 +9,6 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QTimer>
 
 class tst_dialog : public QObject {
     Q_OBJECT
@@ -18,7 +17,6 @@ private slots:
     void layout_and_texts();
     void closing_data();
     void closing();
-    void modal_while_main_window_goes_on();
 };
 
 void tst_dialog::init()
@@ -32,10 +30,8 @@ void tst_dialog::layout_and_texts()
 {
     Dialog d(std::make_shared<FakeHyperlink>());
     QCOMPARE(d.windowTitle(), QString("Tembrill Connect Einstellungen"));
-    QVERIFY(d.windowFlags() & Qt::Tool);
-    QVERIFY(d.OKButton->isDefault());
-    QCOMPARE(d.UCC1->Font()->Name, QString("MS Sans Serif"));
-    QCOMPARE(d.UCC1->Enabled(), false);
+    QVERIFY((d.windowFlags() & Qt::Tool) && d.OKButton->isDefault());
+    QCOMPARE(d.UCC1->Font()->Name + ' ' + QString::number(d.UCC1->Enabled()), "MS Sans Serif 0");
     // Every caption fits its control at the chosen fonts.
     for (QLabel* l : { d.Label2, d.Label3, d.url })
         QVERIFY2(
@@ -87,9 +83,11 @@ void tst_dialog::closing()
     d.ip_addr->setFocus();
     d.ip_addr->setText(typed);
     d.show_check->setChecked(how == "enter");
-    if (how == "ok")
+    if (how == "ok") {
         d.OKButton->click();
-    else if (how == "enter")
+        if (d.isVisible())
+            d.OKButton->click(); // refused twice: still one box at a time
+    } else if (how == "enter")
         QTest::keyClick(d.ip_addr, Qt::Key_Return);
     else if (how == "enter check")
         QTest::keyClick(d.show_check, Qt::Key_Return);
@@ -110,8 +108,12 @@ void tst_dialog::closing()
         d.OKButton->click();
     } else
         d.close();
-    const auto* box = d.findChild<QMessageBox*>();
-    QVERIFY(!box || box->text().startsWith("Die Adresse kann so nicht gespeichert werden"));
+    const auto boxes = d.findChildren<QMessageBox*>();
+    const QMessageBox* box = boxes.value(0);
+    QVERIFY(boxes.size() <= 1);
+    QVERIFY(!box
+        || (box->windowTitle() == "Tembrill Connect"
+            && box->text().startsWith("Die Adresse kann so nicht gespeichert werden")));
     QCOMPARE(QString("%1|%2|%3|%4")
                  .arg(Globals::ip_address)
                  .arg(Globals::show_duration)
@@ -122,30 +124,6 @@ void tst_dialog::closing()
     Dialog again(std::make_shared<FakeHyperlink>());
     QCOMPARE(again.ip_addr->text(), Globals::ip_address);
     QCOMPARE(again.show_check->isChecked(), Globals::show_duration);
-}
-
-void tst_dialog::modal_while_main_window_goes_on()
-{
-    // The real opener: the dialog runs modally while the main window's timers and socket
-    // events are still handled.
-    Rig rig("0,0\r\n\"127.0.0.2\"\r\n#TRUE#\r\n");
-    Main& m = *rig.main;
-    m.Timer2->setInterval(10);
-    ModalSettingsOpener opener(std::make_shared<FakeHyperlink>());
-    bool during = false;
-    QTimer::singleShot(300, [&] {
-        rig.socket.deliver("fefe1818");
-        during = m.link_model().display.connected == Lamp::Unlit;
-        auto* d = qobject_cast<Dialog*>(QApplication::activeModalWidget());
-        QVERIFY(d);
-        d->ip_addr->setText("127.0.0.3");
-        d->OKButton->click();
-    });
-    const qsizetype polls = rig.socket.sent.size();
-    QVERIFY(opener.open_settings());
-    QVERIFY(rig.socket.sent.size() > polls);
-    QVERIFY(during);
-    QCOMPARE(Globals::ip_address, QString("127.0.0.3"));
 }
 
 QTEST_MAIN(tst_dialog)

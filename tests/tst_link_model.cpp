@@ -138,18 +138,17 @@ void tst_link_model::sequences()
         if (event.startsWith('@')) {
             const QStringList at = event.mid(1).split('/');
             clock.t = { at.size() == 2 ? at[0].toLongLong() : 1, at.last().toFloat() };
-        } else if (event == "blink") {
+        } else if (event == "blink")
             m.Timer1_Timer();
-        } else if (event == "poll") {
-            if (m.Timer2_Timer())
-                sent << "1";
-        } else if (event == "count") {
+        else if (event == "poll" && m.Timer2_Timer())
+            sent << "1";
+        else if (event == "count")
             m.Timer3_Timer(clock);
-        } else if (event == "red") {
+        else if (event == "red")
             m.reset_constat();
-        } else if (event == "c" || event == "m") {
+        else if (event == "c" || event == "m")
             sent << QString::number(event == "c" ? m.connect_command() : m.multilink_command());
-        } else {
+        else if (event != "poll") {
             m.socket_DataArrival(QByteArray::fromHex(event.toLatin1()), clock);
         }
     }

@@ -1,10 +1,11 @@
 #include "fakes.h"
 
+#include "main/lamp.h"
+
 #include "settings/globals.h"
 
 #include <QAccessible>
 #include <QLabel>
-#include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -23,16 +24,14 @@ private slots:
     void start();
     void events_data();
     void events();
-    void close_writes_settings();
     void write_faults_data();
     void write_faults();
-    void one_box_at_a_time();
 
 private:
-    static QString lamp(const Main& m, const QLabel* l);
+    static QString lamp(const Main& m, const LampView* l);
 };
 
-QString tst_main::lamp(const Main& m, const QLabel* l)
+QString tst_main::lamp(const Main& m, const LampView* l)
 {
     const qint64 key = l->pixmap().cacheKey();
     return key == m.led_on->pixmap().cacheKey() ? "lit"
@@ -207,40 +206,11 @@ void tst_main::events()
     QCOMPARE(actual, shown);
 }
 
-void tst_main::close_writes_settings()
-{
-    Rig rig("1500,3000\r\n\"127.0.0.2\"\r\n#TRUE#\r\n");
-    Main& m = *rig.main;
-    rig.socket.deliver("fefe1515"); // line up: closing sends nothing all the same
-    Globals::ip_address = "10.1.2.3";
-    Globals::show_duration = false;
-    m.set_position(1380, 2280.4f);
-    QTemporaryDir other; // the file stays where it was when the window loaded
-    QDir::setCurrent(other.path());
-    QSignalSpy ended(&m, &Main::unloaded);
-    m.close();
-    QCOMPARE(ended.size(), 1);
-    QVERIFY(rig.socket.sent.isEmpty());
-    QFile file(rig.dir.filePath("remote.inf"));
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    QCOMPARE(file.readAll(), QByteArray("1380,2280.4\r\n\"10.1.2.3\"\r\n#FALSE#\r\n"));
-    QVERIFY(!QFile::exists(other.filePath("remote.inf")));
-    // A directory in the file's place, or no directory: nothing written, nothing thrown.
-    QFile::remove(rig.dir.filePath("remote.inf"));
-    QDir(rig.dir.path()).mkdir("remote.inf");
-    QVERIFY(!m.write_settings());
-    m.settings_path = rig.dir.filePath("missing/dir/remote.inf");
-    QVERIFY(!m.write_settings());
-    // At the root the separator is doubled, and the path still names the file.
-    QDir::setCurrent("/");
-    Main root({ &rig.socket, &rig.clock, &rig.boxes, &rig.settings });
-    QCOMPARE(root.settings_path, QString("//remote.inf"));
-}
-
 void tst_main::write_faults_data()
 {
     QTest::addColumn<QString>("fault");
     QTest::addColumn<bool>("saved"); // the new settings; else the old file, byte for byte
+    QTest::newRow("writable") << "none" << true;
     QTest::newRow("read-only directory, writable file") << "ro-dir" << true;
     QTest::newRow("read-only directory and file") << "ro-all" << false;
     QTest::newRow("full disk") << "full" << false;
@@ -266,15 +236,19 @@ void tst_main::write_faults()
         QVERIFY(filler.open(QIODevice::WriteOnly));
         while (filler.write(QByteArray(512, 'x')) == 512 && filler.flush()) { }
         m.settings_path = dir + "/remote.inf";
-    } else {
+    } else if (fault != "none") {
         QFile::setPermissions(rig.dir.filePath("remote.inf"),
             fault == "ro-dir" ? QFile::Permissions(0x6666) : QFile::Permissions(0x4444));
         QFile::setPermissions(dir, QFile::Permissions(0x5555)); // r-x for all
     }
+    rig.socket.deliver("fefe1515"); // line up: closing sends nothing all the same
     Globals::ip_address = "new";
-    m.set_position(3, 4);
+    Globals::show_duration = false;
+    m.set_position(1380, 2280.4f);
+    QTemporaryDir other; // the file stays where it was when the window loaded
+    QDir::setCurrent(other.path());
     // Root would write anyway: for this close it is nobody as far as files are concerned.
-    if (root)
+    if (root && fault != "none")
         setfsuid(65534);
     QSignalSpy ended(&m, &Main::unloaded);
     m.close();
@@ -287,24 +261,12 @@ void tst_main::write_faults()
         QProcess::execute("umount", { dir });
     QFile::setPermissions(rig.dir.path(), QFile::Permissions(0x7700));
     QCOMPARE(ended.size(), 1); // the window closes all the same
-    QCOMPARE(now, saved ? QByteArray("3,4\r\n\"new\"\r\n#TRUE#\r\n") : old);
-}
-
-void tst_main::one_box_at_a_time()
-{
-    WidgetMessageBoxes boxes;
-    boxes.show_message("Error sending data:\r 1: first");
-    QMessageBox* first = boxes.openBox();
-    QVERIFY(first);
-    QCOMPARE(first->windowTitle(), QString("Tembrill Connect"));
-    QCOMPARE(first->text(), QString("Error sending data:\n 1: first"));
-    boxes.show_message("second");
-    QCOMPARE(boxes.openBox(), first);
-    first->button(QMessageBox::Ok)->click();
-    QTRY_VERIFY(!boxes.openBox());
-    boxes.show_message("third");
-    QCOMPARE(boxes.openBox()->text(), QString("third"));
-    boxes.openBox()->close();
+    QVERIFY(rig.socket.sent.isEmpty() && !QFile::exists(other.filePath("remote.inf")));
+    QCOMPARE(now, saved ? QByteArray("1380,2280.4\r\n\"new\"\r\n#FALSE#\r\n") : old);
+    // At the root the separator is doubled, and the path still names the file.
+    QDir::setCurrent("/");
+    QCOMPARE(Main({ &rig.socket, &rig.clock, &rig.boxes, &rig.settings }).settings_path,
+        QString("//remote.inf"));
 }
 
 QTEST_MAIN(tst_main)

@@ -4,6 +4,8 @@
 
 #include "main/main_window.h"
 
+#include "main/lamp.h"
+
 #include "platform/datagram_socket.h"
 #include "platform/message_boxes.h"
 #include "platform/settings_opener.h"

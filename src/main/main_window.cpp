@@ -2,6 +2,8 @@
 
 #include "main/main_window.h"
 
+#include "main/lamp.h"
+
 #include "platform/datagram_socket.h"
 #include "platform/pictures.h"
 #include "platform/ui.h"
@@ -83,8 +85,14 @@ void Main::build_controls()
     for (QLabel* source : { led_on, led_off, led_red })
         source->setVisible(false);
     m_pictures = { led_off->pixmap(), led_on->pixmap(), led_red->pixmap() };
-    connected = image(555, 15, 240, 240, picture(Lamp::Unlit));
-    multilinked = image(555, 255, 240, 240, picture(Lamp::Unlit));
+    auto lamp = [&](int l, int t) {
+        auto* view = new LampView(this);
+        view->setPixmap(picture(Lamp::Unlit));
+        place(view, l, t, 240, 240);
+        return view;
+    };
+    connected = lamp(555, 15);
+    multilinked = lamp(555, 255);
     online_time = duration_label(1800, 45);
     multilink_time = duration_label(1800, 285);
     Image3 = image(120, 0, 480, 480, pictures::logo(ui::twips_to_px(this, 480), dpr));

@@ -17,6 +17,7 @@
 #include <array>
 
 class DatagramSocket;
+class LampView;
 class MessageBoxes;
 class QLabel;
 class QPushButton;
@@ -60,8 +61,8 @@ public:
     QPushButton* CallOption = nullptr;
     QPushButton* connect = nullptr;
     QPushButton* multilink = nullptr;
-    QLabel* connected = nullptr;
-    QLabel* multilinked = nullptr;
+    LampView* connected = nullptr;
+    LampView* multilinked = nullptr;
     QLabel* online_time = nullptr;
     QLabel* multilink_time = nullptr;
     QLabel* Image3 = nullptr;

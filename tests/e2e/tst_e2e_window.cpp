@@ -54,7 +54,6 @@ private:
     // The line's lamp: "lit", "unlit", "red" or "other", sampled every 37 ms.
     QStringList lamp_colours(int samples);
     QString lamp_colour() { return lamp_colours(1).first(); }
-    QPoint client_origin();
 
     QProcess m_wm;
     QProcess m_device;
@@ -193,19 +192,14 @@ int tst_e2e_window::logged(const QString& fragment)
         m_log.begin(), m_log.end(), [&](const QString& line) { return line.contains(fragment); }));
 }
 
-QPoint tst_e2e_window::client_origin()
-{
-    const QString info = run("xwininfo", { "-id", m_window });
-    return { number(info, "Absolute upper-left X:\\s+(-?\\d+)"),
-        number(info, "Absolute upper-left Y:\\s+(-?\\d+)") };
-}
-
 QStringList tst_e2e_window::lamp_colours(int samples)
 {
     QStringList seen;
     for (int i = 0; i < samples; ++i, QTest::qWait(37)) {
         // The lamp is 16 by 16 pixels at 555, 15 twips: its middle.
-        const QPoint at = client_origin() + QPoint(555 / 15 + 8, 15 / 15 + 8);
+        const QString info = run("xwininfo", { "-id", m_window });
+        const QPoint at(number(info, "Absolute upper-left X:\\s+(-?\\d+)") + 555 / 15 + 8,
+            number(info, "Absolute upper-left Y:\\s+(-?\\d+)") + 15 / 15 + 8);
         const QColor c = QGuiApplication::primaryScreen()
                              ->grabWindow(0, at.x(), at.y(), 1, 1)
                              .toImage()
