@@ -57,10 +57,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     PropertyBag saved;
     for (size_t i = 0; i + 6 <= size; i += 6) {
         const Member& m = UserControl1::members[data[i] % UserControl1::members.size()];
-        QString key = QString::fromLatin1(m.name);
-        if (data[i] & 0x80)
-            key = key.toLower();
-        saved.set(key, value(data[i + 1], data + i + 2));
+        saved.set(QString::fromLatin1(m.name), value(data[i + 1], data + i + 2));
     }
     Container box;
     UserControl1 control(&box);

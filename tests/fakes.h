@@ -48,8 +48,7 @@ struct FakeBoxes : MessageBoxes {
     QStringList shown;
 };
 
-// Plays the user in the settings dialog: `answer` changes Globals as OK or Abbrechen would
-// and says whether it was OK.
+// Plays the user in the dialog: `answer` sets Globals as OK would and says whether it was OK.
 struct FakeSettings : SettingsOpener {
     bool open_settings() override { return answer && answer(); }
     std::function<bool()> answer;
@@ -63,8 +62,7 @@ struct FakeHyperlink : Hyperlink {
     QList<QStringList> calls;
 };
 
-// A Main with fakes, started in a temporary directory that is current while it lives; the
-// directory holds `remote_inf` unless that is empty.
+// A Main with fakes, started in a temporary current directory holding `remote_inf`, if any.
 struct Rig {
     explicit Rig(const QByteArray& remote_inf = {})
     {

@@ -30,12 +30,10 @@ void tst_udp_socket::port_held_by_another()
 {
     QFETCH(bool, client);
     auto first = std::make_unique<UdpDatagramSocket>();
-    const int other = socket(AF_INET, SOCK_DGRAM, 0); // binds 9118 exclusively
-    if (!client) {
+    const int other = socket(AF_INET, SOCK_DGRAM, 0);
+    sockaddr_in any { AF_INET, htons(9118), {}, {} };
+    if (!client) { // another program binds it alone
         first.reset();
-        sockaddr_in any {};
-        any.sin_family = AF_INET;
-        any.sin_port = htons(9118);
         QCOMPARE(bind(other, reinterpret_cast<sockaddr*>(&any), sizeof any), 0);
     }
     UdpDatagramSocket second;
@@ -96,8 +94,8 @@ void tst_udp_socket::later_errors_reach_the_error_event()
     UdpDatagramSocket socket;
     QSignalSpy errors(&socket, &DatagramSocket::Error);
     int pipe_ends[2];
-    QVERIFY(socket.isBound() && pipe(pipe_ends) == 0 && write(pipe_ends[1], "x", 1) == 1);
-    QVERIFY(dup2(pipe_ends[0], socket.handle()) == socket.handle());
+    QVERIFY(socket.isBound() && pipe(pipe_ends) == 0 && write(pipe_ends[1], "x", 1) == 1
+        && dup2(pipe_ends[0], socket.handle()) == socket.handle());
     QTRY_COMPARE(errors.size(), 1);
     QCOMPARE(errors[0][0].toInt(), 10038); // not a socket
     QTest::qWait(300);

@@ -118,9 +118,6 @@ void tst_user_control::saving_restoring_and_the_rest()
     bag.set("BorderStyle", 9);
     QVERIFY_THROWS_EXCEPTION(ControlError, c.ReadProperties(bag));
     QCOMPARE(QString("%1 %2").arg(c.ForeColor()).arg(c.BorderStyle()), QString("77 3"));
-    // HyperLink is asked of the container on every read.
-    box.link = std::make_shared<DesktopHyperlink>();
-    QCOMPARE(c.invoke(dispid::HyperLink, Call::Get).value<HyperlinkRef>(), box.link);
     // The table of declared events names exactly the control's signals (none is ever raised).
     QStringList signals_, listed;
     for (int i = c.metaObject()->methodOffset(); i < c.metaObject()->methodCount(); ++i)
