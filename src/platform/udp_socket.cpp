@@ -60,8 +60,8 @@ SocketError from_errno(int error)
     return { number, QString::fromLocal8Bit(std::strerror(error)) };
 }
 
-// A name a name server could answer: labels of letters, digits and hyphens, 1 to 63 long,
-// 253 at most in all. Anything else fails here, without asking one.
+// A name that could be answered: labels of letters, digits, hyphens and underscores (found in
+// hosts files), 1 to 63 long, 253 at most in all. Anything else fails here, asking nobody.
 bool plausible_name(const QByteArray& name)
 {
     if (name.isEmpty() || name.size() > 253)
@@ -70,7 +70,7 @@ bool plausible_name(const QByteArray& name)
         if (label.isEmpty() || label.size() > 63)
             return false;
         for (const char c : label) {
-            if (!std::isalnum(uchar(c)) && c != '-')
+            if (!std::isalnum(uchar(c)) && c != '-' && c != '_')
                 return false;
         }
     }
