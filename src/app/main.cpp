@@ -20,7 +20,7 @@ Main* running_window = nullptr;
 void write_settings_at_exit()
 {
     if (running_window)
-        running_window->unload_at_exit();
+        running_window->unload();
 }
 
 } // namespace

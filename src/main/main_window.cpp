@@ -166,15 +166,14 @@ void Main::closeEvent(QCloseEvent* event)
     event->accept();
     if (m_unloaded)
         return;
-    m_unloaded = true;
-    Form_Unload();
+    unload();
     Timer1->stop();
     Timer2->stop();
     Timer3->stop();
     emit unloaded();
 }
 
-void Main::unload_at_exit()
+void Main::unload()
 {
     if (m_unloaded)
         return;

@@ -53,9 +53,9 @@ public:
 
     const LinkModel& link_model() const { return model; }
 
-    // The process ends without the window having been closed (the display went away): the
-    // settings are written as a close would write them, once.
-    void unload_at_exit();
+    // Writes the settings (Form_Unload), once: on closing, or when the process ends without
+    // the window having been closed (the display went away).
+    void unload();
 
     // Controls.
     QPushButton* CallOption = nullptr;
