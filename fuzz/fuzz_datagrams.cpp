@@ -32,7 +32,6 @@ void check_display(const LinkModel& m, bool status_seen_once)
     const LinkDisplay& d = m.display;
     require(d.Timer1 == m.dialing || !status_seen_once);
     require(d.Timer3 == m.link_up);
-    require(m.online_secs >= 0 && m.multilink_secs >= 0);
     require(!d.online_text.startsWith('-') && !d.multilink_text.startsWith('-'));
     if (!status_seen_once) {
         require(d.connected == Lamp::Red && d.multilinked == Lamp::Red);

@@ -126,9 +126,6 @@ void tst_user_control::saving_restoring_and_the_rest()
                         .arg(c.metaObject()->method(i).parameterCount());
     for (const DeclaredEvent& e : UserControl1::events)
         listed << QString("%1/%2").arg(e.name).arg(e.parameters);
-    QCOMPARE(listed.join(' '),
-        QString(
-            "Click/0 DblClick/0 KeyDown/2 KeyPress/1 KeyUp/2 MouseDown/4 MouseMove/4 MouseUp/4"));
     QCOMPARE(signals_, listed);
 }
 
