@@ -27,7 +27,15 @@ void write_settings_at_exit()
 
 int main(int argc, char* argv[])
 {
+    // The strip repaints a lamp or a label of a few hundred pixels at a time. Over X shared
+    // memory each repaint waits for a round trip to the server; sending the pixels is cheaper.
+    // The choice is Qt's at connection time and is not passed on to programs started from here.
+    const bool shm_chosen = qEnvironmentVariableIsSet("QT_XCB_NO_MITSHM");
+    if (!shm_chosen)
+        qputenv("QT_XCB_NO_MITSHM", "1");
     QApplication app(argc, argv);
+    if (!shm_chosen)
+        qunsetenv("QT_XCB_NO_MITSHM");
     app.setApplicationName(QStringLiteral("Tembrill Connect"));
     // The strip is a tool window, which Qt does not count as a last window: the program ends
     // when the window has been closed and its settings written.

@@ -47,7 +47,9 @@ Main::~Main() = default;
 void Main::build_controls()
 {
     setWindowTitle(QStringLiteral("Tembrill Connect"));
-    setWindowIcon(pictures::window_icon());
+    // The icon is for the task bar and the window list, not for the first paint: drawn once the
+    // event loop runs, after the window has been asked to map.
+    QTimer::singleShot(0, this, [this] { setWindowIcon(pictures::window_icon()); });
     setFont(ui::sans_font(8.25));
     setFixedHeight(ui::twips_to_px(this, design_height));
 
