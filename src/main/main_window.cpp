@@ -47,9 +47,12 @@ Main::~Main() = default;
 void Main::build_controls()
 {
     setWindowTitle(QStringLiteral("Tembrill Connect"));
-    // The icon is for the task bar and the window list, not for the first paint: drawn once the
-    // event loop runs, after the window has been asked to map.
-    QTimer::singleShot(0, this, [this] { setWindowIcon(pictures::window_icon()); });
+    // The icon and the lamps' other pictures are not needed for the first paint: they are
+    // drawn once the event loop runs, after the window has been asked to map.
+    QTimer::singleShot(0, this, [this] {
+        setWindowIcon(pictures::window_icon());
+        picture(Lamp::Unlit), picture(Lamp::Lit);
+    });
     setFont(ui::sans_font(8.25));
     setFixedHeight(ui::twips_to_px(this, design_height));
 
@@ -79,25 +82,25 @@ void Main::build_controls()
     place(multilink, 840, 250, 855, 255);
 
     // Pictures drawn for their size in twips at the screen's pixel ratio: crisp at any scale.
-    const qreal dpr = devicePixelRatioF();
-    const int lamp_px = ui::twips_to_px(this, 240);
-    led_on = image(2880, 0, 240, 240, pictures::lamp(pictures::Lamp::Lit, lamp_px, dpr));
-    led_off = image(2880, 120, 240, 240, pictures::lamp(pictures::Lamp::Unlit, lamp_px, dpr));
-    led_red = image(2880, 240, 240, 240, pictures::lamp(pictures::Lamp::Red, lamp_px, dpr));
+    // The lamps start red, as they stay until the device answers.
+    led_on = image(2880, 0, 240, 240, {});
+    led_off = image(2880, 120, 240, 240, {});
+    led_red = image(2880, 240, 240, 240, {});
     for (QLabel* source : { led_on, led_off, led_red })
         source->setVisible(false);
-    m_pictures = { led_off->pixmap(), led_on->pixmap(), led_red->pixmap() };
     auto lamp = [&](int l, int t) {
         auto* view = new LampView(this);
-        view->setPixmap(picture(Lamp::Unlit));
+        view->setPixmap(picture(Lamp::Red));
         place(view, l, t, 240, 240);
         return view;
     };
     connected = lamp(555, 15);
     multilinked = lamp(555, 255);
+    m_shown.connected = m_shown.multilinked = Lamp::Red;
     online_time = duration_label(1800, 45);
     multilink_time = duration_label(1800, 285);
-    Image3 = image(120, 0, 480, 480, pictures::logo(ui::twips_to_px(this, 480), dpr));
+    Image3
+        = image(120, 0, 480, 480, pictures::logo(ui::twips_to_px(this, 480), devicePixelRatioF()));
     // The lamps lie over the logo's right edge; keep them on top.
     connected->raise();
     multilinked->raise();
@@ -148,6 +151,19 @@ void Main::build_controls()
         [this](const SocketError& e) { show_send_error(e.number, e.description); });
 
     set_position(default_top, default_left);
+}
+
+const QPixmap& Main::picture(Lamp lamp)
+{
+    QPixmap& drawn = m_pictures[size_t(lamp)];
+    if (drawn.isNull()) {
+        const auto kind = lamp == Lamp::Lit ? pictures::Lamp::Lit
+            : lamp == Lamp::Unlit           ? pictures::Lamp::Unlit
+                                            : pictures::Lamp::Red;
+        drawn = pictures::lamp(kind, ui::twips_to_px(this, 240), devicePixelRatioF());
+        (lamp == Lamp::Lit ? led_on : lamp == Lamp::Unlit ? led_off : led_red)->setPixmap(drawn);
+    }
+    return drawn;
 }
 
 bool Main::eventFilter(QObject* watched, QEvent* event)

@@ -95,7 +95,8 @@ private:
     void apply_width();
     // Puts what changed in the model's display on the widgets and switches the timers.
     void show_link();
-    const QPixmap& picture(Lamp lamp) const { return m_pictures[size_t(lamp)]; }
+    // A lamp picture by role, drawn the first time it is asked for; its hidden source shows it.
+    const QPixmap& picture(Lamp lamp);
 
     void CallOption_Click();
     void connect_Click();
@@ -116,7 +117,7 @@ private:
     TimeSource* m_clock = nullptr;
     MessageBoxes* m_boxes = nullptr;
     SettingsOpener* m_settings = nullptr;
-    // The lamp pictures by role (Unlit, Lit, Red), taken from the three hidden sources.
+    // The lamp pictures by role (Unlit, Lit, Red), as their hidden sources show them.
     std::array<QPixmap, 3> m_pictures;
     // What the widgets show now; show_link compares the model's display with it.
     LinkDisplay m_shown;
