@@ -33,8 +33,8 @@ double ms_since(Clock::time_point start, Clock::time_point t = Clock::now())
 // The nanoseconds a thread has run, as the scheduler counts them; -1 once it is gone.
 long long run_time(pid_t pid)
 {
-    std::ifstream stat("/proc/" + std::to_string(pid) + "/task/" + std::to_string(pid)
-        + "/schedstat");
+    std::ifstream stat(
+        "/proc/" + std::to_string(pid) + "/task/" + std::to_string(pid) + "/schedstat");
     long long ns = -1;
     stat >> ns;
     return ns;
