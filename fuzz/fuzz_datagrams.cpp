@@ -37,9 +37,11 @@ void check_display(const LinkModel& m, bool status_seen_once)
         require(d.connected == Lamp::Red && d.multilinked == Lamp::Red);
         return;
     }
-    require(d.connect_caption == ((m.link_up || m.dialing) ? "Hang up" : "Connect"));
+    require(
+        d.connect_caption == QLatin1StringView((m.link_up || m.dialing) ? "Hang up" : "Connect"));
     require(d.multilink_caption
-        == ((m.multilink_up || (m.link_up && m.dialing)) ? "Singlelink" : "Multilink"));
+        == QLatin1StringView(
+            (m.multilink_up || (m.link_up && m.dialing)) ? "Singlelink" : "Multilink"));
     require(d.multilink_time_visible == (m.multilink_up || m.multilink_carry != 0));
     const bool line_blinks = m.dialing && !m.link_up;
     const bool second_blinks = m.dialing && m.link_up;
@@ -65,9 +67,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         switch (op % 7) {
         case 0:
         case 1: { // a raw datagram of 0 to 7 bytes
-            QByteArray datagram;
-            for (int n = next() % 8; n > 0; --n)
-                datagram += char(next());
+            char bytes[8];
+            const int n = next() % 8;
+            for (int k = 0; k < n; ++k)
+                bytes[k] = char(next());
+            const QByteArrayView datagram(bytes, n);
             const auto before = state(m);
             m.socket_DataArrival(datagram, clock);
             const auto reply = wire::read_reply(datagram);
