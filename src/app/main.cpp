@@ -29,12 +29,13 @@ int main(int argc, char* argv[])
 {
     // The strip repaints a lamp or a label of a few hundred pixels at a time. Over X shared
     // memory each repaint waits for a round trip to the server; sending the pixels is cheaper.
-    // The choice is Qt's at connection time and is not passed on to programs started from here.
-    const bool shm_chosen = qEnvironmentVariableIsSet("QT_XCB_NO_MITSHM");
-    if (!shm_chosen)
+    // Qt reads the variable when it connects; programs started from here do not inherit it,
+    // and one set outside is left as it is.
+    const bool set_outside = qEnvironmentVariableIsSet("QT_XCB_NO_MITSHM");
+    if (!set_outside)
         qputenv("QT_XCB_NO_MITSHM", "1");
     QApplication app(argc, argv);
-    if (!shm_chosen)
+    if (!set_outside)
         qunsetenv("QT_XCB_NO_MITSHM");
     app.setApplicationName(QStringLiteral("Tembrill Connect"));
     // The strip is a tool window, which Qt does not count as a last window: the program ends
