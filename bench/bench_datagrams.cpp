@@ -22,7 +22,6 @@ namespace {
 
 struct Socket : DatagramSocket {
     void setRemoteHost(const QString&) override { }
-    QString remoteHost() const override { return {}; }
     void sendData(const QByteArray&) override { }
     QByteArray getData() override { return pending; }
     QByteArray pending;

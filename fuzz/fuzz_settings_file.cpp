@@ -1,30 +1,32 @@
-// Arbitrary bytes as remote.inf: the reader never fails or hangs and always gives an address
-// and a switch; what it read, written and read again, gives the same values.
+// Arbitrary bytes as remote.inf: the reader never fails or hangs. And the same bytes as the
+// values of a file the window writes: read back, they give exactly those values.
 
 #include "settings/settings_file.h"
 
+#include <cmath>
 #include <cstdlib>
+#include <cstring>
 
 using namespace settings_file;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    const Contents read = parse(QByteArray(reinterpret_cast<const char*>(data), qsizetype(size)));
-    if (!can_hold(read.address))
-        return 0; // unquoted text with a quote inside: the dialog never lets such an address be
-                  // stored
-    // A left beyond the 32-bit range once widened to single precision is refused on reading by
-    // design; the window never stands there (it would be off every screen).
-    if (read.position && std::abs(read.position->left) >= 2147483520.f)
+    const QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
+    parse(bytes);
+    if (size < 9)
         return 0;
-    const Contents again = parse(format(read));
-    if (again.address != read.address || again.show_duration != read.show_duration)
-        std::abort();
-    if (!again.position)
-        std::abort();
-    if (read.position
-        && (again.position->top != read.position->top
-            || again.position->left != read.position->left))
+    float top = 0;
+    qint32 left = 0;
+    std::memcpy(&top, data, 4);
+    std::memcpy(&left, data + 4, 4);
+    QString address = QString::fromLatin1(bytes.mid(9));
+    address.remove(QLatin1Char('"'));
+    const bool show = data[8] & 1;
+    if (!std::isfinite(top) || std::abs(float(left)) >= 2147483520.f)
+        return 0; // the window never stands there: it would be off every screen
+    const Contents back = parse(format({ Position { top, float(left) }, address, show }));
+    if (!back.position || back.position->top != top || back.position->left != float(left)
+        || back.address != address || back.show_duration != show)
         std::abort();
     return 0;
 }

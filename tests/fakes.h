@@ -18,7 +18,6 @@
 
 struct FakeSocket : DatagramSocket {
     void setRemoteHost(const QString& host) override { hosts << host; }
-    QString remoteHost() const override { return hosts.value(hosts.size() - 1); }
     void sendData(const QByteArray& data) override
     {
         if (fail)
@@ -61,6 +60,17 @@ struct FakeHyperlink : Hyperlink {
     }
     QList<QStringList> calls;
 };
+
+// The widgets that Tab reaches, from `first` on.
+inline QList<QWidget*> tab_order(QWidget* first)
+{
+    QList<QWidget*> order { first };
+    for (QWidget* w = first->nextInFocusChain(); w != first; w = w->nextInFocusChain()) {
+        if (w->focusPolicy() & Qt::TabFocus)
+            order << w;
+    }
+    return order;
+}
 
 // A Main with fakes, started in a temporary current directory holding `remote_inf`, if any.
 struct Rig {

@@ -1,3 +1,4 @@
+#include "link/duration.h"
 #include "link/link_model.h"
 #include "platform/time_source.h"
 
@@ -10,7 +11,11 @@ struct Clock : TimeSource {
     TimeOfDay t { 1, 36000 };
 };
 
-QString name(Lamp l) { return l == Lamp::Lit ? "lit" : l == Lamp::Unlit ? "unlit" : "red"; }
+const char* name(Lamp lamp)
+{
+    const char* names[] = { "unlit", "lit", "red" };
+    return names[int(lamp)];
+}
 
 // The model as the window has it right after start: lamps red, polling on.
 LinkModel started()
@@ -21,139 +26,278 @@ LinkModel started()
     return m;
 }
 
+// A status datagram in hex: type, type, flags, flags.
+QString status(int type, int flags)
+{
+    return QString("%1%1%2%2").arg(type, 2, 16, QChar('0')).arg(flags, 2, 16, QChar('0'));
+}
+
+// Runs a script on a started model: hex datagrams; "@seconds" or "@day/seconds" sets the clock;
+// "blink", "poll" and "count" tick; "red" turns the lamps red. Returns the polls sent.
+int run(LinkModel& m, const QStringList& script)
+{
+    Clock clock;
+    int polls = 0;
+    for (const QString& event : script) {
+        if (event.startsWith('@')) {
+            const QStringList at = event.mid(1).split('/');
+            clock.t = { at.size() == 2 ? at[0].toLongLong() : 1, at.last().toFloat() };
+        } else if (event == "blink") {
+            m.Timer1_Timer();
+        } else if (event == "poll") {
+            polls += m.Timer2_Timer();
+        } else if (event == "count") {
+            m.Timer3_Timer(clock);
+        } else if (event == "red") {
+            m.reset_constat();
+        } else {
+            m.socket_DataArrival(QByteArray::fromHex(event.toLatin1()), clock);
+        }
+    }
+    return polls;
+}
+
 } // namespace
 
 class tst_link_model : public QObject {
     Q_OBJECT
 private slots:
-    void display_table_data();
-    void display_table();
-    void sequences_data();
-    void sequences();
+    void display_data();
+    void display();
+    void durations_data();
+    void durations();
+    void polling_data();
+    void polling();
+    void lamps_data();
+    void lamps();
+    void format_duration_data();
+    void format_duration();
 };
 
-void tst_link_model::display_table_data()
+void tst_link_model::display_data()
 {
     QTest::addColumn<int>("flags");
-    QTest::addColumn<QString>("lamps"); // line, second channel: lit, unlit or blink
-    QTest::addColumn<QString>("captions");
+    QTest::addColumn<QStringList>("lamps"); // line, second channel: lit, unlit or blink
+    QTest::addColumn<QStringList>("captions");
     QTest::addColumn<int>("connect_right");
-    QTest::addColumn<int>("multilink_right"); // 0: left as it was
-    QTest::addColumn<QString>("codes"); // sent by connect and multilink
-    // clang-format off
-    QTest::newRow("idle")                    << 0 << "unlit unlit" << "Connect Multilink"  << 0x08 << 0x20 << "2 4";
-    QTest::newRow("line dialing")            << 2 << "blink unlit" << "Hang up Multilink"  << 0x10 << 0    << "3 4";
-    QTest::newRow("line up")                 << 1 << "lit unlit"   << "Hang up Multilink"  << 0x10 << 0x20 << "3 4";
-    QTest::newRow("second dialing")          << 3 << "lit blink"   << "Hang up Singlelink" << 0x10 << 0x40 << "3 5";
-    QTest::newRow("both up")                 << 5 << "lit lit"     << "Hang up Singlelink" << 0x10 << 0x40 << "3 5";
-    QTest::newRow("both up, dialing")        << 7 << "lit blink"   << "Hang up Singlelink" << 0x10 << 0x40 << "3 5";
-    QTest::newRow("second only")             << 4 << "unlit lit"   << "Connect Singlelink" << 0x08 << 0x40 << "2 5";
-    QTest::newRow("second up, line dialing") << 6 << "blink lit"   << "Hang up Singlelink" << 0x10 << 0x40 << "3 5";
-    // clang-format on
+    QTest::addColumn<int>("multilink_right"); // 0: the button is left as it was
+    QTest::addColumn<int>("connect_code");
+    QTest::addColumn<int>("multilink_code");
+    const QStringList connect { "Connect", "Multilink" };
+    const QStringList hang_up { "Hang up", "Multilink" };
+    const QStringList both { "Hang up", "Singlelink" };
+    QTest::newRow("idle") << 0 << QStringList { "unlit", "unlit" } << connect << 0x08 << 0x20 << 2
+                          << 4;
+    QTest::newRow("line dialing") << 2 << QStringList { "blink", "unlit" } << hang_up << 0x10 << 0
+                                  << 3 << 4;
+    QTest::newRow("line up") << 1 << QStringList { "lit", "unlit" } << hang_up << 0x10 << 0x20 << 3
+                             << 4;
+    QTest::newRow("second dialing")
+        << 3 << QStringList { "lit", "blink" } << both << 0x10 << 0x40 << 3 << 5;
+    QTest::newRow("both up") << 5 << QStringList { "lit", "lit" } << both << 0x10 << 0x40 << 3 << 5;
+    QTest::newRow("both up, dialing")
+        << 7 << QStringList { "lit", "blink" } << both << 0x10 << 0x40 << 3 << 5;
+    QTest::newRow("second only") << 4 << QStringList { "unlit", "lit" }
+                                 << QStringList { "Connect", "Singlelink" } << 0x08 << 0x40 << 2
+                                 << 5;
+    QTest::newRow("second up, line dialing")
+        << 6 << QStringList { "blink", "lit" } << both << 0x10 << 0x40 << 3 << 5;
 }
 
-void tst_link_model::display_table()
+void tst_link_model::display()
 {
     QFETCH(int, flags);
-    QFETCH(QString, lamps);
-    QFETCH(QString, captions);
+    QFETCH(QStringList, lamps);
+    QFETCH(QStringList, captions);
     QFETCH(int, connect_right);
     QFETCH(int, multilink_right);
-    QFETCH(QString, codes);
-    for (const int type : { 253, 254 }) {
-        for (const bool granted : { true, false }) {
-            // The buttons start the other way round, so a right applied shows as a change.
-            LinkModel m = started();
-            m.display.connect_enabled = m.display.multilink_enabled = !granted;
-            const int named = connect_right | multilink_right;
-            const int rights = granted ? named : 0x78 & ~named;
-            m.handle_status({ qint16(type), qint16(type), qint16(flags | rights) }, Clock());
-            // Over two blink ticks a blinking lamp shows lit and unlit; any other keeps its
-            // picture.
-            QStringList seen[2];
-            for (int tick = 0; tick < 3; ++tick, m.Timer1_Timer()) {
-                seen[0] << name(m.display.connected);
-                seen[1] << name(m.display.multilinked);
+    QFETCH(int, connect_code);
+    QFETCH(int, multilink_code);
+    // Each right alone, and none, on buttons that start enabled and disabled: a full status
+    // sets a button from its own right only; a plain status leaves both as they were.
+    for (const int right : { 0, 0x08, 0x10, 0x20, 0x40 }) {
+        for (const bool before : { true, false }) {
+            for (const int type : { 253, 254 }) {
+                LinkModel m = started();
+                m.display.connect_enabled = m.display.multilink_enabled = before;
+                run(m, { status(type, flags | right) });
+                const bool full = type == 254;
+                QCOMPARE(m.display.connect_enabled, full ? right == connect_right : before);
+                const bool set = full && multilink_right != 0;
+                QCOMPARE(m.display.multilink_enabled, set ? right == multilink_right : before);
             }
-            for (QStringList& s : seen)
-                s = QStringList { s.removeDuplicates() == 1 ? "blink" : s.first() };
-            QCOMPARE(seen[0][0] + ' ' + seen[1][0], lamps);
-            QCOMPARE(m.display.connect_caption + ' ' + m.display.multilink_caption, captions);
-            QCOMPARE(QString("%1 %2").arg(m.connect_command()).arg(m.multilink_command()), codes);
-            QCOMPARE(m.display.Timer1, bool(flags & 2));
-            QCOMPARE(m.display.Timer3, bool(flags & 1));
-            QCOMPARE(m.display.multilink_time_visible, bool(flags & 4)); // no carry yet
-            QCOMPARE(m.display.connect_enabled, type == 254 ? granted : !granted);
-            QCOMPARE(
-                m.display.multilink_enabled, type == 254 && multilink_right ? granted : !granted);
         }
     }
-}
-
-void tst_link_model::sequences_data()
-{
-    // A script from start: hex datagrams; "@s" or "@day/s" sets the clock; "blink", "poll",
-    // "count" tick; "red" is reset_constat; "c", "m" click. The result: lamps, captions,
-    // enabled, multilink_time visible, durations, timers 1-3, status_seen, codes sent.
-    QTest::addColumn<QString>("script");
-    QTest::addColumn<QString>("result");
-    // clang-format off
-    QTest::newRow("start")                       << ""                                   << "red red|Connect Multilink|11|1|00:00:00 00:00:00|010|0|";
-    QTest::newRow("invalid or other types")      << "fefd0101 fefe0908 fefe01 ffff0101 fbfb0505 00000000" << "red red|Connect Multilink|11|1|00:00:00 00:00:00|010|0|";
-    QTest::newRow("longer: the rest is ignored") << "fdfd0101ffee"                       << "lit unlit|Hang up Multilink|11|0|00:00:00 00:00:00|011|0|";
-    QTest::newRow("polls until a full status")   << "poll poll fdfd0000 poll fefe0000 poll poll" << "unlit unlit|Connect Multilink|00|0|00:00:00 00:00:00|000|1|1 1 1";
-    QTest::newRow("red until the next status")   << "fdfd0303 red blink blink"           << "red unlit|Hang up Singlelink|11|0|00:00:00 00:00:00|111|0|";
-    QTest::newRow("blink phase is shared")       << "fdfd0202 blink fdfd0101 fdfd0303 blink" << "lit unlit|Hang up Singlelink|11|0|00:00:00 00:00:00|111|0|";
-    QTest::newRow("up at 10:00:00.4")            << "@36000.4 fdfd0101 @36005.7 fefe0101 count" << "lit unlit|Hang up Multilink|00|0|00:00:05 00:00:00|011|1|";
-    QTest::newRow("up at 10:00:00.6")            << "@36000.6 fdfd0101 @36001.1 count"   << "lit unlit|Hang up Multilink|11|0|00:00:00 00:00:00|011|0|";
-    QTest::newRow("second channel 9.75 s")       << "@36000.25 fdfd0505 @36010.9 count"  << "lit lit|Hang up Singlelink|11|1|00:00:10 00:00:10|011|0|";
-    QTest::newRow("carry 90.4 s stays shown")    << "@36100.6 fdfd0505 @36191 count fdfd0101" << "lit unlit|Hang up Multilink|11|1|00:01:30 00:01:30|011|0|";
-    QTest::newRow("carry 90.6 s goes on")           << "@36100.4 fdfd0505 @36191 count fdfd0101 @36200 fdfd0505 @36205 count" << "lit lit|Hang up Singlelink|11|1|00:01:45 00:01:36|011|0|";
-    QTest::newRow("line down keeps the total")   << "@36100.6 fdfd0505 @36191 count fdfd0000" << "unlit unlit|Connect Multilink|11|1|00:01:30 00:01:30|010|0|";
-    QTest::newRow("line up anew clears it")      << "@36100.6 fdfd0505 @36191 count fdfd0000 fdfd0101" << "lit unlit|Hang up Multilink|11|0|00:01:30 00:01:30|011|0|";
-    QTest::newRow("tick before the first second")  << "@36000.51 fdfd0101 @36000.99 count"  << "lit unlit|Hang up Multilink|11|0|00:00:00 00:00:00|011|0|";
-    QTest::newRow("clock set back")               << "@36000 fdfd0505 @35000 count"         << "lit lit|Hang up Singlelink|11|1|00:00:00 00:00:00|011|0|";
-    QTest::newRow("across midnight")             << "@10/86390 fdfd0505 @11/10.5 count"  << "lit lit|Hang up Singlelink|11|1|00:00:20 00:00:20|011|0|";
-    // clang-format on
-}
-
-void tst_link_model::sequences()
-{
-    QFETCH(QString, script);
-    QFETCH(QString, result);
-    Clock clock;
     LinkModel m = started();
-    QStringList sent;
-    for (const QString& event : script.split(' ', Qt::SkipEmptyParts)) {
-        if (event.startsWith('@')) {
-            const QStringList at = event.mid(1).split('/');
-            clock.t = { at.size() == 2 ? at[0].toLongLong() : 1, at.last().toFloat() };
-        } else if (event == "blink")
-            m.Timer1_Timer();
-        else if (event == "poll" && m.Timer2_Timer())
-            sent << "1";
-        else if (event == "count")
-            m.Timer3_Timer(clock);
-        else if (event == "red")
-            m.reset_constat();
-        else if (event == "c" || event == "m")
-            sent << QString::number(event == "c" ? m.connect_command() : m.multilink_command());
-        else if (event != "poll") {
-            m.socket_DataArrival(QByteArray::fromHex(event.toLatin1()), clock);
-        }
+    run(m, { status(254, flags) });
+    // Over two blink ticks a blinking lamp shows lit and unlit; any other keeps its picture.
+    const Lamp* shown[] = { &m.display.connected, &m.display.multilinked };
+    const LampState heard[] = { m.display.line, m.display.second };
+    for (int lamp = 0; lamp < 2; ++lamp) {
+        QSet<QString> seen;
+        for (int tick = 0; tick < 3; ++tick, m.Timer1_Timer())
+            seen << name(*shown[lamp]);
+        const QString expected = lamps[lamp];
+        QCOMPARE(seen.size() == 2 ? "blink" : *seen.begin(), expected);
+        const LampState state = expected == "blink" ? LampState::SettingUp
+            : expected == "lit"                     ? LampState::Lit
+                                                    : LampState::Unlit;
+        QCOMPARE(heard[lamp], state);
     }
-    const LinkDisplay& d = m.display;
-    const QString actual = QStringList {
-        name(d.connected) + ' ' + name(d.multilinked),
-        d.connect_caption + ' ' + d.multilink_caption,
-        QString("%1%2").arg(d.connect_enabled).arg(d.multilink_enabled),
-        QString::number(d.multilink_time_visible),
-        d.online_text + ' ' + d.multilink_text,
-        QString("%1%2%3").arg(d.Timer1).arg(d.Timer2).arg(d.Timer3),
-        QString::number(m.status_seen),
-        sent.join(' '),
-    }.join('|');
-    QCOMPARE(actual, result);
+    QCOMPARE(QStringList({ m.display.connect_caption, m.display.multilink_caption }), captions);
+    QCOMPARE(m.connect_command(), connect_code);
+    QCOMPARE(m.multilink_command(), multilink_code);
+    QCOMPARE(m.display.Timer1, bool(flags & 2));
+    QCOMPARE(m.display.Timer3, bool(flags & 1));
+    QCOMPARE(m.display.multilink_time_visible, bool(flags & 4)); // no carry yet
+    QVERIFY(m.status_seen);
+}
+
+void tst_link_model::durations_data()
+{
+    QTest::addColumn<QStringList>("script");
+    QTest::addColumn<QString>("online");
+    QTest::addColumn<QString>("second");
+    QTest::addColumn<bool>("second_shown");
+    QTest::newRow("up at 10:00:00.4")
+        << QStringList { "@36000.4", "fdfd0101", "@36005.7", "fefe0101", "count" } << "00:00:05"
+        << "00:00:00" << false;
+    QTest::newRow("up at 10:00:00.6")
+        << QStringList { "@36000.6", "fdfd0101", "@36001.1", "count" } << "00:00:00"
+        << "00:00:00" << false;
+    QTest::newRow("up at 10:00:00.5: the even second")
+        << QStringList { "@36000.5", "fdfd0101", "@36005.9", "count" } << "00:00:05"
+        << "00:00:00" << false;
+    QTest::newRow("up at 10:00:01.5: the even second")
+        << QStringList { "@36001.5", "fdfd0101", "@36005.9", "count" } << "00:00:03"
+        << "00:00:00" << false;
+    QTest::newRow("second channel 9.75 s")
+        << QStringList { "@36000.25", "fdfd0505", "@36010.9", "count" } << "00:00:10"
+        << "00:00:10" << true;
+    QTest::newRow("second channel 90.5 s shows 90")
+        << QStringList { "@36100.5", "fdfd0505", "@36191", "count" } << "00:01:31"
+        << "00:01:30" << true;
+    QTest::newRow("carry 90.4 s stays shown")
+        << QStringList { "@36100.6", "fdfd0505", "@36191", "count", "fdfd0101" } << "00:01:30"
+        << "00:01:30" << true;
+    QTest::newRow("carry of 90.5 s is 90") << QStringList { "@36100.5", "fdfd0505", "@36191",
+        "count", "fdfd0101", "@36200", "fdfd0505", "@36205", "count" }
+                                           << "00:01:45"
+                                           << "00:01:35" << true;
+    QTest::newRow("carry 90.6 s goes on") << QStringList { "@36100.4", "fdfd0505", "@36191",
+        "count", "fdfd0101", "@36200", "fdfd0505", "@36205", "count" }
+                                          << "00:01:45"
+                                          << "00:01:36" << true;
+    QTest::newRow("line down keeps the total")
+        << QStringList { "@36100.6", "fdfd0505", "@36191", "count", "fdfd0000", "count" }
+        << "00:01:30"
+        << "00:01:30" << true;
+    QTest::newRow("line up anew clears the carry")
+        << QStringList { "@36100.6", "fdfd0505", "@36191", "count", "fdfd0000", "fdfd0101" }
+        << "00:01:30"
+        << "00:01:30" << false;
+    QTest::newRow("tick before the first second")
+        << QStringList { "@36000.51", "fdfd0101", "@36000.99", "count" } << "00:00:00"
+        << "00:00:00" << false;
+    QTest::newRow("clock set back")
+        << QStringList { "@36000", "fdfd0505", "@35000", "count" } << "00:00:00"
+        << "00:00:00" << true;
+    QTest::newRow("across midnight")
+        << QStringList { "@10/86390", "fdfd0505", "@11/10.5", "count" } << "00:00:20"
+        << "00:00:20" << true;
+    QTest::newRow("a day and an hour")
+        << QStringList { "@10/36000", "fdfd0505", "@11/39600", "count" } << "25:00:00"
+        << "25:00:00" << true;
+}
+
+void tst_link_model::durations()
+{
+    QFETCH(QStringList, script);
+    QFETCH(QString, online);
+    QFETCH(QString, second);
+    QFETCH(bool, second_shown);
+    LinkModel m = started();
+    run(m, script);
+    QCOMPARE(m.display.online_text, online);
+    QCOMPARE(m.display.multilink_text, second);
+    QCOMPARE(m.display.multilink_time_visible, second_shown);
+}
+
+void tst_link_model::polling_data()
+{
+    QTest::addColumn<QStringList>("script");
+    QTest::addColumn<int>("polls");
+    QTest::addColumn<bool>("polling"); // Timer2 left on
+    QTest::newRow("until a full status, and one more tick")
+        << QStringList { "poll", "poll", "fdfd0000", "poll", "fefe0000", "poll", "poll" } << 3
+        << false;
+    QTest::newRow("a repoll reply restarts it")
+        << QStringList { "fefe0000", "poll", "fcfc0505", "poll" } << 1 << true;
+    QTest::newRow("a repoll with pairs that differ does not")
+        << QStringList { "fefe0000", "poll", "fcfc0504" } << 0 << false;
+}
+
+void tst_link_model::polling()
+{
+    QFETCH(QStringList, script);
+    QFETCH(int, polls);
+    QFETCH(bool, polling);
+    LinkModel m = started();
+    QCOMPARE(run(m, script), polls);
+    QCOMPARE(m.display.Timer2, polling);
+    QCOMPARE(m.status_seen, !polling);
+}
+
+void tst_link_model::lamps_data()
+{
+    QTest::addColumn<QStringList>("script");
+    QTest::addColumn<QStringList>("lamps");
+    QTest::newRow("red until the first status")
+        << QStringList { "poll" } << QStringList { "red", "red" };
+    QTest::newRow("invalid, short or other types change nothing") << QStringList { "fefd0101",
+        "fefe0908", "fefe01", "ffff0101", "fbfb0505", "00000000" } << QStringList { "red", "red" };
+    QTest::newRow("a longer datagram: the rest is ignored")
+        << QStringList { "fdfd0101ffee" } << QStringList { "lit", "unlit" };
+    QTest::newRow("a repoll reply keeps the lamps")
+        << QStringList { "fdfd0505", "fcfc0000" } << QStringList { "lit", "lit" };
+    QTest::newRow("red again, the call blinks on")
+        << QStringList { "fdfd0303", "red", "blink", "blink" } << QStringList { "red", "unlit" };
+    QTest::newRow("the blink phase is shared") << QStringList { "fdfd0202", "blink", "fdfd0101",
+        "fdfd0303", "blink" } << QStringList { "lit", "unlit" };
+    QTest::newRow("the end of a call shows the flags")
+        << QStringList { "fdfd0303", "blink", "fdfd0101" } << QStringList { "lit", "unlit" };
+}
+
+void tst_link_model::lamps()
+{
+    QFETCH(QStringList, script);
+    QFETCH(QStringList, lamps);
+    LinkModel m = started();
+    run(m, script);
+    QCOMPARE(QStringList({ name(m.display.connected), name(m.display.multilinked) }), lamps);
+}
+
+void tst_link_model::format_duration_data()
+{
+    QTest::addColumn<int>("secs");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("0") << 0 << "00:00:00";
+    QTest::newRow("59") << 59 << "00:00:59";
+    QTest::newRow("61") << 61 << "00:01:01";
+    QTest::newRow("3599") << 3599 << "00:59:59";
+    QTest::newRow("3600") << 3600 << "01:00:00";
+    QTest::newRow("86399") << 86399 << "23:59:59";
+    QTest::newRow("360000") << 360000 << "100:00:00";
+    QTest::newRow("-1") << -1 << "-01:59:59";
+    QTest::newRow("-3600") << -3600 << "-01:00:00";
+    QTest::newRow("largest") << 2147483647 << "596523:14:07";
+}
+
+void tst_link_model::format_duration()
+{
+    QFETCH(int, secs);
+    QFETCH(QString, text);
+    QCOMPARE(::format_duration(secs), text);
 }
 
 QTEST_APPLESS_MAIN(tst_link_model)

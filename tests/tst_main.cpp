@@ -1,6 +1,6 @@
 #include "fakes.h"
 
-#include "main/lamp.h"
+#include "main/lamp_view.h"
 
 #include "settings/globals.h"
 
@@ -12,7 +12,6 @@
 #include <QTimer>
 
 #include <csignal>
-#include <malloc.h>
 #include <sys/fsuid.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -25,23 +24,46 @@ private slots:
     void layout();
     void start_data();
     void start();
-    void events_data();
-    void events();
+    void widgets_follow_the_model();
+    void settings_button_data();
+    void settings_button();
+    void commands_and_errors_data();
+    void commands_and_errors();
     void write_faults_data();
     void write_faults();
-
-private:
-    static QString lamp(const Main& m, const LampView* l);
 };
 
-QString tst_main::lamp(const Main& m, const LampView* l)
+namespace {
+
+// A lamp judged by its pixels: red, lit (bright green) or unlit (dark).
+QString colour(const LampView* lamp)
 {
-    const qint64 key = l->pixmap().cacheKey();
-    return key == m.led_on->pixmap().cacheKey() ? "lit"
-        : key == m.led_off->pixmap().cacheKey() ? "unlit"
-        : key == m.led_red->pixmap().cacheKey() ? "red"
-                                                : "?";
+    const QImage image = lamp->pixmap().toImage();
+    const QColor c = image.pixelColor(image.width() / 2, image.height() / 2);
+    if (c.red() > c.green() + 60)
+        return "red";
+    return c.green() > 120 ? "lit" : "unlit";
 }
+
+QString name(Lamp lamp)
+{
+    const char* names[] = { "unlit", "lit", "red" };
+    return names[int(lamp)];
+}
+
+QString heard(const QWidget* w)
+{
+    return QAccessible::queryAccessibleInterface(const_cast<QWidget*>(w))
+        ->text(QAccessible::Description);
+}
+
+QString heard(LampState state)
+{
+    const char* said[] = { "no status yet", "unlit", "lit", "call being set up" };
+    return said[int(state)];
+}
+
+} // namespace
 
 void tst_main::layout()
 {
@@ -67,11 +89,7 @@ void tst_main::layout()
         QCOMPARE(widget->geometry(), rect);
     QCOMPARE(m.height(), 38);
     // Tab order: connect, multilink, the settings button.
-    QList<QWidget*> order { m.connect };
-    for (QWidget* w = m.connect->nextInFocusChain(); w != m.connect; w = w->nextInFocusChain())
-        if (w->focusPolicy() & Qt::TabFocus)
-            order << w;
-    QCOMPARE(order, QList<QWidget*>({ m.connect, m.multilink, m.CallOption }));
+    QCOMPARE(tab_order(m.connect), QList<QWidget*>({ m.connect, m.multilink, m.CallOption }));
     // Blink, poll and duration timers, never early.
     QCOMPARE(QString("%1 %2 %3")
                  .arg(m.Timer1->interval())
@@ -116,102 +134,134 @@ void tst_main::start()
     QCOMPARE(m.online_time->geometry().right() < m.width(), outer == 2648);
 }
 
-void tst_main::events_data()
+void tst_main::widgets_follow_the_model()
 {
-    // From remote.inf "Box.local", switch on, a script: hex datagrams; "@s" sets the clock;
-    // "blink", "poll", "count" tick; "c", "m", "enter" press; "ok:<address, ~ a blank>:<0|1>"
-    // and "cancel" answer the dialog; "fail:<n>" fails the next send; "error" is a socket
-    // error; "day[:<hex>,...]" is a day of seconds from 10:00, each with those datagrams and
-    // the ticks, that must not grow the heap (only its last second's sends are shown). Shown:
-    // lamps (heard), captions, enabled, multilink_time shown, durations, timers 1-3, remote
-    // hosts, commands sent, boxes.
-    QTest::addColumn<QString>("script");
-    QTest::addColumn<QString>("shown");
-    // clang-format off
-    QTest::newRow("start")                 << ""                                  << "red red (no status yet, no status yet)|Connect Multilink|11|1|00:00:00 00:00:00|010|Box.local||";
-    QTest::newRow("line up, second dialing") << "fefe3b3b"                        << "lit unlit (lit, call being set up)|Hang up Singlelink|10|0|00:00:00 00:00:00|111|Box.local||";
-    QTest::newRow("a blink is no change")  << "fefe3b3b blink poll"               << "lit lit (lit, call being set up)|Hang up Singlelink|10|0|00:00:00 00:00:00|101|Box.local||";
-    QTest::newRow("durations, commands")   << "fefe5555 @36065 count enter m"     << "lit lit (lit, lit)|Hang up Singlelink|11|1|00:01:05 00:01:05|011|Box.local|3 5|";
-    QTest::newRow("OK, same address")      << "fefe1818 poll ok:Box.local:1"      << "unlit unlit (unlit, unlit)|Connect Multilink|10|0|00:00:00 00:00:00|000|Box.local||";
-    QTest::newRow("OK, case changed")      << "fefe1818 poll ok:box.local:1"      << "red red (no status yet, no status yet)|Connect Multilink|10|0|00:00:00 00:00:00|010|Box.local box.local||";
-    QTest::newRow("OK, trailing blank")    << "fefe1818 poll ok:Box.local~:1"     << "red red (no status yet, no status yet)|Connect Multilink|10|0|00:00:00 00:00:00|010|Box.local Box.local ||";
-    QTest::newRow("OK, only the switch")   << "fefe1818 poll ok:Box.local:0"      << "unlit unlit (unlit, unlit)|Connect Multilink|10|0|00:00:00 00:00:00|000|Box.local||";
-    QTest::newRow("Abbrechen")             << "fefe1818 poll cancel"              << "unlit unlit (unlit, unlit)|Connect Multilink|10|0|00:00:00 00:00:00|000|Box.local||";
-    QTest::newRow("send error")            << "fail:10051 c"                      << "red red (no status yet, no status yet)|Connect Multilink|11|1|00:00:00 00:00:00|010|Box.local||Error sending data:\r 10051: unreachable";
-    QTest::newRow("send error, negative")  << "fail:-5 c"                         << "red red (no status yet, no status yet)|Connect Multilink|11|1|00:00:00 00:00:00|010|Box.local||Error sending data:\r-5: unreachable";
-    QTest::newRow("send error 126")        << "fail:126 c"                        << "red red (no status yet, no status yet)|Connect Multilink|11|1|00:00:00 00:00:00|010|Box.local||";
-    QTest::newRow("socket error")          << "error"                             << "red red (no status yet, no status yet)|Connect Multilink|11|1|00:00:00 00:00:00|010|Box.local||unreachable";
-    QTest::newRow("a silent day")          << "day"                               << "red red (no status yet, no status yet)|Connect Multilink|11|1|00:00:00 00:00:00|010|Box.local|1|";
-    QTest::newRow("a day up, then a restart") << "fefe1515 day fcfc0000 poll"     << "lit lit (lit, lit)|Hang up Singlelink|10|1|24:00:00 24:00:00|011|Box.local|1|";
-    QTest::newRow("flags on every datagram") << "day:fefe3b3b,fdfd0505,fefe1818" << "unlit unlit (unlit, unlit)|Connect Multilink|10|0|00:00:00 00:00:00|000|Box.local||";
-    // clang-format on
+    Rig rig;
+    Main& m = *rig.main;
+    LinkDisplay one;
+    one.connected = Lamp::Lit;
+    one.multilinked = Lamp::Red;
+    one.line = LampState::SettingUp;
+    one.second = LampState::NoStatus;
+    one.connect_caption = "A";
+    one.multilink_caption = "B";
+    one.connect_enabled = false;
+    one.online_text = "01:02:03";
+    one.multilink_text = "04:05:06";
+    one.Timer1 = true;
+    one.Timer3 = true;
+    LinkDisplay two;
+    two.connected = Lamp::Red;
+    two.multilinked = Lamp::Unlit;
+    two.line = LampState::Lit;
+    two.second = LampState::Unlit;
+    two.connect_caption = "C";
+    two.multilink_caption = "D";
+    two.multilink_enabled = false;
+    two.multilink_time_visible = false;
+    two.Timer2 = true;
+    two.online_text = "07:08:09";
+    for (const LinkDisplay& d : { one, two }) {
+        m.model.display = d;
+        m.show_link();
+        QCOMPARE(QStringList({ colour(m.connected), colour(m.multilinked) }),
+            QStringList({ name(d.connected), name(d.multilinked) }));
+        QCOMPARE(heard(m.connected), heard(d.line));
+        QCOMPARE(heard(m.multilinked), heard(d.second));
+        QCOMPARE(QStringList({ m.connect->text(), m.multilink->text() }),
+            QStringList({ d.connect_caption, d.multilink_caption }));
+        QCOMPARE(m.connect->isEnabled(), d.connect_enabled);
+        QCOMPARE(m.multilink->isEnabled(), d.multilink_enabled);
+        QCOMPARE(!m.multilink_time->isHidden(), d.multilink_time_visible);
+        QCOMPARE(m.online_time->text(), d.online_text);
+        QCOMPARE(m.multilink_time->text(), d.multilink_text);
+        QCOMPARE(m.Timer1->isActive(), d.Timer1);
+        QCOMPARE(m.Timer2->isActive(), d.Timer2);
+        QCOMPARE(m.Timer3->isActive(), d.Timer3);
+    }
 }
 
-void tst_main::events()
+void tst_main::settings_button_data()
 {
-    QFETCH(QString, script);
-    QFETCH(QString, shown);
+    QTest::addColumn<bool>("ok");
+    QTest::addColumn<QString>("address");
+    QTest::addColumn<bool>("show");
+    QTest::addColumn<bool>("readdressed"); // lamps red and polling again
+    QTest::newRow("OK, same address") << true << "Box.local" << true << false;
+    QTest::newRow("OK, case changed") << true << "box.local" << true << true;
+    QTest::newRow("OK, trailing blank") << true << "Box.local " << true << true;
+    QTest::newRow("OK, only the switch") << true << "Box.local" << false << false;
+    QTest::newRow("Abbrechen") << false << "other" << false << false;
+}
+
+void tst_main::settings_button()
+{
+    QFETCH(bool, ok);
+    QFETCH(QString, address);
+    QFETCH(bool, show);
+    QFETCH(bool, readdressed);
     Rig rig("0,0\r\n\"Box.local\"\r\n#TRUE#\r\n");
     Main& m = *rig.main;
-    const int width = m.width();
-    bool cancel = false;
-    const QHash<QString, std::function<void()>> act { { "blink", [&] { m.Timer1_Timer(); } },
-        { "poll", [&] { m.Timer2_Timer(); } }, { "count", [&] { m.Timer3_Timer(); } },
-        { "c", [&] { m.connect->click(); } }, { "m", [&] { m.multilink->click(); } },
-        { "enter", [&] { QTest::keyClick(m.connect, Qt::Key_Return); } },
-        { "error", [&] { emit rig.socket.Error(10048, "unreachable", 0, "", "", 0, &cancel); } } };
-    for (const QString& event : script.split(' ', Qt::SkipEmptyParts)) {
-        const QStringList part = event.split(':');
-        if (act.contains(event))
-            act[event]();
-        else if (event.startsWith('@'))
-            rig.clock.t.seconds = event.mid(1).toFloat();
-        else if (part[0] == "day") {
-            size_t settled = 0;
-            for (int second = 1; second <= 86400; ++second) {
-                rig.socket.sent.clear();
-                rig.clock.t = { 1 + (36000 + second) / 86400, float((36000 + second) % 86400) };
-                for (const QString& status : part.value(1).split(',', Qt::SkipEmptyParts))
-                    rig.socket.deliver(status.toLatin1());
-                m.Timer1_Timer(), m.Timer2_Timer(), m.Timer3_Timer(), m.Timer3_Timer();
-                if (second == 43200) // every digit of a duration has been measured by now
-                    settled = mallinfo2().uordblks;
-            }
-            QVERIFY(mallinfo2().uordblks <= settled); // the C library's heap; not ASan's own
-        } else if (part[0] == "fail")
-            rig.socket.fail = SocketError { part[1].toInt(), "unreachable" };
-        else if (part[0] == "ok" || part[0] == "cancel") {
-            rig.settings.answer = [&] {
-                if (part[0] == "ok")
-                    Globals::ip_address = QString(part[1]).replace('~', ' '),
-                    Globals::show_duration = part[2] == "1";
-                return part[0] == "ok";
-            };
-            m.CallOption->click();
-            // The width follows the switch at once, and only after OK.
-            QCOMPARE(m.width() < width, part[0] == "ok" && part[2] == "0");
-        } else
-            rig.socket.deliver(event.toLatin1());
-    }
-    auto heard = [](QWidget* w) {
-        return QAccessible::queryAccessibleInterface(w)->text(QAccessible::Description);
+    const int wide = m.width();
+    rig.socket.deliver("fefe1515");
+    m.Timer2_Timer();
+    rig.settings.answer = [&] {
+        Globals::ip_address = address;
+        Globals::show_duration = show;
+        return ok;
     };
-    QStringList sent;
-    for (const QByteArray& d : rig.socket.sent)
-        sent << QString::number(d[2]);
-    const QString actual = QStringList { lamp(m, m.connected) + ' ' + lamp(m, m.multilinked) + " ("
-            + heard(m.connected) + ", " + heard(m.multilinked) + ')',
-        m.connect->text() + ' ' + m.multilink->text(),
-        QString("%1%2").arg(m.connect->isEnabled()).arg(m.multilink->isEnabled()),
-        QString::number(!m.multilink_time->isHidden()),
-        m.online_time->text() + ' ' + m.multilink_time->text(),
-        QString("%1%2%3")
-            .arg(m.Timer1->isActive())
-            .arg(m.Timer2->isActive())
-            .arg(m.Timer3->isActive()),
-        rig.socket.hosts.join(' '), sent.join(' '), rig.boxes.shown.join('+') }
-                               .join('|');
-    QCOMPARE(actual, shown);
+    m.CallOption->click();
+    QStringList hosts { "Box.local" };
+    if (readdressed)
+        hosts << address;
+    QCOMPARE(rig.socket.hosts, hosts);
+    QCOMPARE(colour(m.connected), readdressed ? "red" : "lit");
+    QCOMPARE(colour(m.multilinked), readdressed ? "red" : "lit");
+    QCOMPARE(m.Timer2->isActive(), readdressed);
+    QCOMPARE(m.width() < wide, ok && !show); // the width follows the switch at once
+    QCOMPARE(m.connect->text(), QString("Hang up")); // the rest waits for the new device
+}
+
+void tst_main::commands_and_errors_data()
+{
+    QTest::addColumn<QString>("event");
+    QTest::addColumn<int>("failure"); // of the send; 0: none
+    QTest::addColumn<QByteArray>("sent");
+    QTest::addColumn<QString>("box");
+    QTest::newRow("connect") << "connect" << 0 << QByteArray("ffff020200") << "";
+    QTest::newRow("Enter on multilink") << "enter" << 0 << QByteArray("ffff040400") << "";
+    QTest::newRow("poll") << "poll" << 0 << QByteArray("ffff010100") << "";
+    QTest::newRow("send error") << "connect" << 10051 << QByteArray()
+                                << "Error sending data:\r 10051: unreachable";
+    QTest::newRow("send error, negative")
+        << "poll" << -5 << QByteArray() << "Error sending data:\r-5: unreachable";
+    QTest::newRow("send error 126") << "connect" << 126 << QByteArray() << "";
+    QTest::newRow("socket error") << "error" << 0 << QByteArray() << "unreachable";
+}
+
+void tst_main::commands_and_errors()
+{
+    QFETCH(QString, event);
+    QFETCH(int, failure);
+    QFETCH(QByteArray, sent);
+    QFETCH(QString, box);
+    Rig rig;
+    Main& m = *rig.main;
+    if (failure)
+        rig.socket.fail = SocketError { failure, "unreachable" };
+    bool cancel = false;
+    if (event == "connect")
+        m.connect->click();
+    else if (event == "enter")
+        QTest::keyClick(m.multilink, Qt::Key_Return);
+    else if (event == "poll")
+        m.Timer2_Timer();
+    else
+        emit rig.socket.Error(10048, "unreachable", 0, "", "", 0, &cancel);
+    QCOMPARE(rig.socket.sent.value(0).toHex(), sent);
+    QCOMPARE(rig.boxes.shown.join('+'), box);
+    QCOMPARE(colour(m.connected), QString("red")); // nothing else changes
+    QVERIFY(m.Timer2->isActive());
 }
 
 void tst_main::write_faults_data()

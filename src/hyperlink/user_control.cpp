@@ -28,23 +28,6 @@ const std::array<Member, 10> UserControl1::members = { {
     { "Zeigsmir", dispid::Zeigsmir, MemberKind::Variant, nullptr },
 } };
 
-const std::array<DeclaredEvent, 8> UserControl1::events = { {
-    { "Click", 1, 0,
-      "Tritt auf, wenn der Benutzer eine Maustaste über einem Objekt drückt und wieder losläßt." },
-    { "DblClick", 2, 0,
-      "Tritt auf, wenn der Benutzer eine Maustaste über einem Objekt drückt und wieder losläßt "
-      "und anschließend erneut drückt und wieder losläßt." },
-    { "KeyDown", 3, 2,
-      "Tritt auf, wenn der Benutzer eine Taste drückt, während ein Objekt den Fokus besitzt." },
-    { "KeyPress", 4, 1, "Tritt auf, wenn der Benutzer eine ANSI-Taste drückt und losläßt." },
-    { "KeyUp", 5, 2,
-      "Tritt auf, wenn der Benutzer eine Taste losläßt, während ein Objekt den Fokus hat." },
-    { "MouseDown", 6, 4,
-      "Tritt auf, wenn der Benutzer die Maustaste drückt, während ein Objekt den Fokus hat." },
-    { "MouseMove", 7, 4, "Tritt auf, wenn der Benutzer die Maus bewegt." },
-    { "MouseUp", 8, 4,
-      "Tritt auf, wenn der Benutzer die Maustaste losläßt, während ein Objekt den Fokus hat." },
-} };
 // clang-format on
 
 namespace {

@@ -54,13 +54,6 @@ struct Member {
     const char* help; // nullptr where the member has none
 };
 
-struct DeclaredEvent {
-    const char* name;
-    int id;
-    int parameters; // all by reference
-    const char* help;
-};
-
 // The hyperlink user control, public identifier TembrillConnect.UserControl1. It hands out the
 // container's hyperlink object and carries eight stored properties that are reported when
 // assigned, saved and restored, and have no other effect. It draws nothing and raises none of
@@ -73,7 +66,6 @@ public:
     // The members in the order of the control's interface. The stored properties among them are
     // initialised, restored and saved in this same order.
     static const std::array<Member, 10> members;
-    static const std::array<DeclaredEvent, 8> events;
 
     explicit UserControl1(UserControlContainer* container, QWidget* parent = nullptr);
 
@@ -99,14 +91,24 @@ public:
     QVariant invoke(qint32 id, Call call, const QVariant& argument = {});
 
 signals:
-    // Declared and never raised.
+    // Declared with dispatch identifiers 1 to 8, in this order, and never raised.
+    // "Tritt auf, wenn der Benutzer eine Maustaste über einem Objekt drückt und wieder
+    // losläßt."
     void Click();
+    // "Tritt auf, wenn der Benutzer eine Maustaste über einem Objekt drückt und wieder losläßt
+    // und anschließend erneut drückt und wieder losläßt."
     void DblClick();
+    // "Tritt auf, wenn der Benutzer eine Taste drückt, während ein Objekt den Fokus besitzt."
     void KeyDown(qint16& KeyCode, qint16& Shift);
+    // "Tritt auf, wenn der Benutzer eine ANSI-Taste drückt und losläßt."
     void KeyPress(qint16& KeyAscii);
+    // "Tritt auf, wenn der Benutzer eine Taste losläßt, während ein Objekt den Fokus hat."
     void KeyUp(qint16& KeyCode, qint16& Shift);
+    // "Tritt auf, wenn der Benutzer die Maustaste drückt, während ein Objekt den Fokus hat."
     void MouseDown(qint16& Button, qint16& Shift, float& X, float& Y);
+    // "Tritt auf, wenn der Benutzer die Maus bewegt."
     void MouseMove(qint16& Button, qint16& Shift, float& X, float& Y);
+    // "Tritt auf, wenn der Benutzer die Maustaste losläßt, während ein Objekt den Fokus hat."
     void MouseUp(qint16& Button, qint16& Shift, float& X, float& Y);
 
 protected:

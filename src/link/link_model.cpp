@@ -88,15 +88,13 @@ void LinkModel::show_state()
     display.line = dialing && !link_up ? LampState::SettingUp
         : link_up                      ? LampState::Lit
                                        : LampState::Unlit;
-    display.second = dialing && link_up ? LampState::SettingUp
+    display.second = second_dialing() ? LampState::SettingUp
         : multilink_up                  ? LampState::Lit
                                         : LampState::Unlit;
-    if (dialing) {
-        if (link_up)
-            display.multilink_caption = singlelink_text;
-        else
-            display.connect_caption = hang_up_text;
-    }
+    if (second_dialing())
+        display.multilink_caption = singlelink_text;
+    else if (dialing)
+        display.connect_caption = hang_up_text;
 }
 
 void LinkModel::update_buttons(qint16 rights)
@@ -107,7 +105,7 @@ void LinkModel::update_buttons(qint16 rights)
         display.connect_enabled = rights & right_hang_up;
     if (!multilink_up && !dialing)
         display.multilink_enabled = rights & right_multilink;
-    if (multilink_up || (link_up && dialing))
+    if (multilink_up || second_dialing())
         display.multilink_enabled = rights & right_singlelink;
 }
 
@@ -131,15 +129,14 @@ qint16 LinkModel::connect_command() const
 
 qint16 LinkModel::multilink_command() const
 {
-    return (multilink_up || (link_up && dialing)) ? cmd_singlelink : cmd_multilink;
+    return (multilink_up || second_dialing()) ? cmd_singlelink : cmd_multilink;
 }
 
 void LinkModel::Timer1_Timer()
 {
     if (!dialing)
         return;
-    // The second channel's call while the line is up, else the line's.
-    Lamp& lamp = link_up ? display.multilinked : display.connected;
+    Lamp& lamp = second_dialing() ? display.multilinked : display.connected;
     lamp = blink_phase == 0 ? Lamp::Lit : Lamp::Unlit;
     blink_phase = 1 - blink_phase;
 }

@@ -1,14 +1,12 @@
 #pragma once
 
 #include "link/wire.h"
+#include "platform/lamp.h"
 
 #include <QByteArrayView>
 #include <QString>
 
 class TimeSource;
-
-// The picture a lamp shows, by role.
-enum class Lamp : quint8 { Unlit, Lit, Red };
 
 // What a lamp means, for assistive technology: unlike its picture, it does not change with
 // each blink.
@@ -65,6 +63,8 @@ public:
     void update_buttons(qint16 rights);
     // Both lamps red until the device answers again.
     void reset_constat();
+    // The second channel's call is being set up: dialing while the line is up.
+    bool second_dialing() const { return link_up && dialing; }
     // Polling starts (again) until the next full status.
     void restart_polling();
 

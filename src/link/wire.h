@@ -48,10 +48,4 @@ std::optional<Reply> read_reply(QByteArrayView datagram);
 // Both pairs agree; nothing else is checked.
 bool reply_valid(const Reply& reply);
 
-// A status datagram as the device sends it: type, type, flags, flags.
-QByteArray status_bytes(int type, int flags);
-
-// One line of human-readable meaning, for logs: "poll", "status 254 line up, rights 0x18".
-QString describe(QByteArrayView datagram);
-
 } // namespace wire

@@ -4,7 +4,7 @@
 
 #include "main/main_window.h"
 
-#include "main/lamp.h"
+#include "main/lamp_view.h"
 
 #include "platform/datagram_socket.h"
 #include "platform/message_boxes.h"
@@ -58,7 +58,7 @@ void Main::Form_Load()
         + QStringLiteral("remote.inf");
     read_settings();
     set_window_width();
-    model.reset_constat();
+    reset_constat();
     model.restart_polling();
     model.online_secs = 0;
     model.multilink_secs = 0;
@@ -111,7 +111,7 @@ void Main::CallOption_Click()
     set_window_width();
     if (Globals::ip_address != remembered) {
         socket->setRemoteHost(Globals::ip_address);
-        model.reset_constat();
+        reset_constat();
         model.restart_polling();
         show_link();
     }

@@ -2,7 +2,7 @@
 
 #include "main/main_window.h"
 
-#include "main/lamp.h"
+#include "main/lamp_view.h"
 
 #include "platform/datagram_socket.h"
 #include "platform/pictures.h"
@@ -44,6 +44,19 @@ Main::Main(const MainServices& services, QWidget* parent)
 
 Main::~Main() = default;
 
+void Main::place(QWidget* widget, int left, int top, int width, int height)
+{
+    widget->setGeometry(ui::twips_rect(this, left, top, width, height));
+}
+
+QLabel* Main::add_label(const QString& text, int left, int top, int width, int height)
+{
+    auto* label = new QLabel(text, this);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    place(label, left, top, width, height);
+    return label;
+}
+
 void Main::build_controls()
 {
     setWindowTitle(QStringLiteral("Tembrill Connect"));
@@ -56,24 +69,6 @@ void Main::build_controls()
     setFont(ui::sans_font(8.25));
     setFixedHeight(ui::twips_to_px(this, design_height));
 
-    auto place = [this](QWidget* w, int l, int t, int wd, int h) {
-        w->setGeometry(ui::twips_rect(this, l, t, wd, h));
-    };
-    auto image = [&](int l, int t, int wd, int h, const QPixmap& pm) {
-        auto* label = new QLabel(this);
-        label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-        label->setPixmap(pm);
-        place(label, l, t, wd, h);
-        return label;
-    };
-    auto duration_label = [&](int l, int t) {
-        auto* label = new QLabel(QStringLiteral("00:00:00"), this);
-        label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-        label->setAutoFillBackground(true);
-        place(label, l, t, 735, 255);
-        return label;
-    };
-
     CallOption = new QPushButton(QStringLiteral("--"), this);
     place(CallOption, 0, 0, 150, 555);
     connect = new QPushButton(QStringLiteral("Connect"), this);
@@ -83,28 +78,40 @@ void Main::build_controls()
 
     // Pictures drawn for their size in twips at the screen's pixel ratio: crisp at any scale.
     // The lamps start red, as they stay until the device answers.
-    led_on = image(2880, 0, 240, 240, {});
-    led_off = image(2880, 120, 240, 240, {});
-    led_red = image(2880, 240, 240, 240, {});
+    led_on = add_label({}, 2880, 0, 240, 240);
+    led_off = add_label({}, 2880, 120, 240, 240);
+    led_red = add_label({}, 2880, 240, 240, 240);
     for (QLabel* source : { led_on, led_off, led_red })
         source->setVisible(false);
-    auto lamp = [&](int l, int t) {
-        auto* view = new LampView(this);
-        view->setPixmap(picture(Lamp::Red));
-        place(view, l, t, 240, 240);
-        return view;
-    };
-    connected = lamp(555, 15);
-    multilinked = lamp(555, 255);
+    connected = new LampView(this);
+    multilinked = new LampView(this);
+    place(connected, 555, 15, 240, 240);
+    place(multilinked, 555, 255, 240, 240);
+    for (LampView* lamp : { connected, multilinked })
+        lamp->setPixmap(picture(Lamp::Red));
     m_shown.connected = m_shown.multilinked = Lamp::Red;
-    online_time = duration_label(1800, 45);
-    multilink_time = duration_label(1800, 285);
-    Image3
-        = image(120, 0, 480, 480, pictures::logo(ui::twips_to_px(this, 480), devicePixelRatioF()));
+    online_time = add_label(QStringLiteral("00:00:00"), 1800, 45, 735, 255);
+    multilink_time = add_label(QStringLiteral("00:00:00"), 1800, 285, 735, 255);
+    for (QLabel* label : { online_time, multilink_time })
+        label->setAutoFillBackground(true);
+    Image3 = add_label({}, 120, 0, 480, 480);
+    Image3->setPixmap(pictures::logo(ui::twips_to_px(this, 480), devicePixelRatioF()));
     // The lamps lie over the logo's right edge; keep them on top.
     connected->raise();
     multilinked->raise();
 
+    // Tab order: connect, multilink, (the labels take no focus), CallOption.
+    setTabOrder(connect, multilink);
+    setTabOrder(multilink, CallOption);
+    connect->setFocus();
+    name_controls();
+    build_timers();
+    wire_events();
+    set_position(default_top, default_left);
+}
+
+void Main::name_controls()
+{
     // What assistive technology reads; the lamps' descriptions follow the link (show_link).
     CallOption->setAccessibleName(QStringLiteral("Settings"));
     CallOption->setAccessibleDescription(QStringLiteral("Opens the settings dialog"));
@@ -114,17 +121,13 @@ void Main::build_controls()
     multilink_time->setAccessibleDescription(
         QStringLiteral("How long the second channel has been up since the line came up"));
     Image3->setAccessibleName(QStringLiteral("Tembrill Connect"));
+}
 
-    // Tab order: connect, multilink, (the labels take no focus), CallOption.
-    setTabOrder(connect, multilink);
-    setTabOrder(multilink, CallOption);
-    connect->setFocus();
-
+void Main::build_timers()
+{
     m_fit = new QTimer(this);
     m_fit->setSingleShot(true);
     m_fit->setInterval(150);
-    QObject::connect(m_fit, &QTimer::timeout, this, &Main::apply_width);
-
     // Precise timers never fire early, so a duration tick never reads a second that the line
     // has not reached yet (coarse ones may fire up to 5 % early).
     Timer1 = new QTimer(this);
@@ -135,10 +138,14 @@ void Main::build_controls()
     Timer3->setInterval(500);
     for (QTimer* t : { Timer1, Timer2, Timer3 })
         t->setTimerType(Qt::PreciseTimer);
+}
+
+void Main::wire_events()
+{
     // Enter on a focused command button presses it, as Space does.
     for (QPushButton* b : { CallOption, connect, multilink })
         b->installEventFilter(this);
-
+    QObject::connect(m_fit, &QTimer::timeout, this, &Main::apply_width);
     QObject::connect(CallOption, &QPushButton::clicked, this, &Main::CallOption_Click);
     QObject::connect(connect, &QPushButton::clicked, this, &Main::connect_Click);
     QObject::connect(multilink, &QPushButton::clicked, this, &Main::multilink_Click);
@@ -149,19 +156,15 @@ void Main::build_controls()
     QObject::connect(socket, &DatagramSocket::Error, this, &Main::socket_Error);
     QObject::connect(socket, &DatagramSocket::SendFailed, this,
         [this](const SocketError& e) { show_send_error(e.number, e.description); });
-
-    set_position(default_top, default_left);
 }
 
 const QPixmap& Main::picture(Lamp lamp)
 {
     QPixmap& drawn = m_pictures[size_t(lamp)];
     if (drawn.isNull()) {
-        const auto kind = lamp == Lamp::Lit ? pictures::Lamp::Lit
-            : lamp == Lamp::Unlit           ? pictures::Lamp::Unlit
-                                            : pictures::Lamp::Red;
-        drawn = pictures::lamp(kind, ui::twips_to_px(this, 240), devicePixelRatioF());
-        (lamp == Lamp::Lit ? led_on : lamp == Lamp::Unlit ? led_off : led_red)->setPixmap(drawn);
+        drawn = pictures::lamp(lamp, ui::twips_to_px(this, 240), devicePixelRatioF());
+        const std::array<QLabel*, 3> sources { led_off, led_on, led_red };
+        sources[size_t(lamp)]->setPixmap(drawn);
     }
     return drawn;
 }

@@ -51,8 +51,6 @@ public:
     // Outer width in twips.
     double outer_width_twips() const;
 
-    const LinkModel& link_model() const { return model; }
-
     // Writes the settings (Form_Unload), once: on closing, or when the process ends without
     // the window having been closed (the display went away).
     void unload();
@@ -91,6 +89,11 @@ private:
     QString settings_path;
 
     void build_controls();
+    void name_controls();
+    void build_timers();
+    void wire_events();
+    void place(QWidget* widget, int left, int top, int width, int height);
+    QLabel* add_label(const QString& text, int left, int top, int width, int height);
     void place_window(float top, float left, bool wide);
     void apply_width();
     // Puts what changed in the model's display on the widgets and switches the timers.

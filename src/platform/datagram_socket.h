@@ -21,7 +21,6 @@ public:
     using QObject::QObject;
 
     virtual void setRemoteHost(const QString& host) = 0;
-    virtual QString remoteHost() const = 0;
     // Sends one datagram to the remote host and port; throws SocketError when it fails at once.
     // A send that has to wait for a name lookup reports a later failure through SendFailed.
     virtual void sendData(const QByteArray& data) = 0;

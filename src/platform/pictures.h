@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/lamp.h"
+
 #include <QIcon>
 #include <QPixmap>
 
@@ -7,8 +9,6 @@
 // icon. Each is drawn for a size in device-independent pixels at a device pixel ratio, so it
 // stays crisp at any scale.
 namespace pictures {
-
-enum class Lamp { Lit, Unlit, Red };
 
 QPixmap lamp(Lamp kind, int size = 16, qreal dpr = 1);
 QPixmap logo(int size = 32, qreal dpr = 1);

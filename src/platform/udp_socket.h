@@ -23,7 +23,6 @@ public:
     ~UdpDatagramSocket() override;
 
     void setRemoteHost(const QString& host) override;
-    QString remoteHost() const override { return m_host; }
     void sendData(const QByteArray& data) override;
     QByteArray getData() override { return m_pending; }
 

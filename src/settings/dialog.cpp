@@ -28,18 +28,38 @@ Dialog::Dialog(HyperlinkRef browser, QWidget* parent)
     setFont(ui::sans_font(8.25));
     setFixedSize(ui::twips_to_px(this, 4320), ui::twips_to_px(this, 2610));
     move(ui::twips_to_px(this, 2280), ui::twips_to_px(this, 1860));
+    build_controls();
+    name_controls();
 
-    auto place = [this](QWidget* w, int l, int t, int wd, int h) {
-        w->setGeometry(ui::twips_rect(this, l, t, wd, h));
-    };
-    auto label = [&](const QString& text, int l, int t, int wd, int h) {
-        auto* lb = new QLabel(text, this);
-        lb->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-        lb->setAutoFillBackground(true);
-        place(lb, l, t, wd, h);
-        return lb;
-    };
+    // The saved state of UCC1 holds only its font.
+    PropertyBag saved;
+    saved.set(QStringLiteral("font"),
+        QVariant::fromValue(std::make_shared<FontObject>(
+            FontObject { QStringLiteral("MS Sans Serif"), 8.25, 400, false, false, false, 0 })));
+    UCC1->ReadProperties(saved);
 
+    QObject::connect(OKButton, &QPushButton::clicked, this, &Dialog::OKButton_Click);
+    QObject::connect(CancelButton, &QPushButton::clicked, this, &Dialog::CancelButton_Click);
+    url->installEventFilter(this);
+    Form_Load();
+}
+
+void Dialog::place(QWidget* widget, int left, int top, int width, int height)
+{
+    widget->setGeometry(ui::twips_rect(this, left, top, width, height));
+}
+
+QLabel* Dialog::add_label(const QString& text, int left, int top, int width, int height)
+{
+    auto* label = new QLabel(text, this);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    label->setAutoFillBackground(true);
+    place(label, left, top, width, height);
+    return label;
+}
+
+void Dialog::build_controls()
+{
     // Created in tab order.
     OKButton = new QPushButton(QStringLiteral("OK"), this);
     place(OKButton, 3000, 120, 1095, 300);
@@ -50,10 +70,10 @@ Dialog::Dialog(HyperlinkRef browser, QWidget* parent)
     CancelButton = new QPushButton(QStringLiteral("Abbrechen"), this);
     place(CancelButton, 3000, 480, 1095, 300);
     CancelButton->setAutoDefault(true);
-    Label1 = label(QStringLiteral("Tembrill Connect Einstellungen"), 840, 120, 1935, 615);
+    Label1 = add_label(QStringLiteral("Tembrill Connect Einstellungen"), 840, 120, 1935, 615);
     Label1->setFont(ui::sans_font(9.75));
     Label1->setWordWrap(true);
-    Label2 = label(QStringLiteral("Tembrill IP-Adresse:"), 240, 1110, 1575, 255);
+    Label2 = add_label(QStringLiteral("Tembrill IP-Adresse:"), 240, 1110, 1575, 255);
     show_check = new QCheckBox(QStringLiteral("Verbindungsdauer anzeigen"), this);
     place(show_check, 240, 1440, 2295, 375);
     // Linux fonts and check marks are wider than the ones this layout was drawn with: let the
@@ -63,44 +83,33 @@ Dialog::Dialog(HyperlinkRef browser, QWidget* parent)
         show_check->height());
     ip_addr = new QLineEdit(this);
     place(ip_addr, 1800, 1080, 2295, 285);
-    Label3 = label(copyright_text, 240, 2040, 3855, 255);
+    Label3 = add_label(copyright_text, 240, 2040, 3855, 255);
     Label3->setFont(ui::narrow_font(6.75));
-    url = label(web_address, 240, 2280, 3495, 255);
+    url = add_label(web_address, 240, 2280, 3495, 255);
     url->setFont(ui::narrow_font(8.25, true));
     QPalette blue = url->palette();
     blue.setColor(QPalette::WindowText, QColor(0, 0, 255));
     url->setPalette(blue);
     url->setCursor(Qt::PointingHandCursor);
-    url->installEventFilter(this);
-
     UCC1 = new UserControl1(this, this);
     place(UCC1, 3360, 1440, 615, 375);
-    // The saved state of UCC1 holds only its font.
-    PropertyBag saved;
-    saved.set(QStringLiteral("font"),
-        QVariant::fromValue(std::make_shared<FontObject>(
-            FontObject { QStringLiteral("MS Sans Serif"), 8.25, 400, false, false, false, 0 })));
-    UCC1->ReadProperties(saved);
-
     Image3 = new QLabel(this);
     Image3->setPixmap(pictures::logo(ui::twips_to_px(this, 480), devicePixelRatioF()));
+    Image3->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    place(Image3, 120, 120, 480, 480);
+    setTabOrder(OKButton, CancelButton);
+    setTabOrder(CancelButton, show_check);
+    setTabOrder(show_check, ip_addr);
+}
+
+void Dialog::name_controls()
+{
     Image3->setAccessibleName(QStringLiteral("Tembrill-Logo"));
     Label2->setBuddy(ip_addr);
     ip_addr->setAccessibleName(QStringLiteral("Tembrill IP-Adresse"));
     url->setAccessibleName(QStringLiteral("Webadresse: ") + web_address);
     url->setAccessibleDescription(QStringLiteral("\u00d6ffnet die Webadresse im Browser"));
     UCC1->setAccessibleName(QStringLiteral("Hyperlink"));
-    Image3->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    place(Image3, 120, 120, 480, 480);
-
-    setTabOrder(OKButton, CancelButton);
-    setTabOrder(CancelButton, show_check);
-    setTabOrder(show_check, ip_addr);
-
-    QObject::connect(OKButton, &QPushButton::clicked, this, &Dialog::OKButton_Click);
-    QObject::connect(CancelButton, &QPushButton::clicked, this, &Dialog::CancelButton_Click);
-
-    Form_Load();
 }
 
 FontRef Dialog::AmbientFont()

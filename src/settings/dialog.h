@@ -40,6 +40,11 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void build_controls();
+    void name_controls();
+    void place(QWidget* widget, int left, int top, int width, int height);
+    QLabel* add_label(const QString& text, int left, int top, int width, int height);
+
     // The dialog as the container of UCC1.
     void PropertyChanged(const QString&) override { }
     FontRef AmbientFont() override;

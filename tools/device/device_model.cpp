@@ -1,6 +1,6 @@
 #include "device_model.h"
 
-#include "link/wire.h"
+#include "device_wire.h"
 
 #include <QTimer>
 

@@ -1,6 +1,6 @@
 #include "device_server.h"
 
-#include "link/wire.h"
+#include "device_wire.h"
 
 #include <QCoreApplication>
 #include <QNetworkDatagram>
