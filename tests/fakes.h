@@ -72,11 +72,12 @@ inline QList<QWidget*> tab_order(QWidget* first)
     return order;
 }
 
-// A Main with fakes, started in a temporary current directory holding `remote_inf`, if any.
+// A Main with fakes, started in a temporary current directory holding `remote_inf`, if any,
+// or in `cwd` as it is.
 struct Rig {
-    explicit Rig(const QByteArray& remote_inf = {})
+    explicit Rig(const QByteArray& remote_inf = {}, const QString& cwd = {})
     {
-        QDir::setCurrent(dir.path());
+        QDir::setCurrent(cwd.isEmpty() ? dir.path() : cwd);
         if (!remote_inf.isEmpty()) {
             QFile f(dir.filePath("remote.inf"));
             if (f.open(QIODevice::WriteOnly))

@@ -71,34 +71,30 @@ void tst_dialog::closing_data()
     QTest::addColumn<QString>("how");
     QTest::addColumn<bool>("accepted_before");
     QTest::addColumn<QString>("typed");
-    QTest::addColumn<QString>("address");
     QTest::addColumn<bool>("show");
+    QTest::addColumn<QString>("address");
     QTest::addColumn<bool>("accepted");
     QTest::addColumn<bool>("refused"); // the dialog stays open with a box
     const QString old = "192.168.1.100";
-    QTest::newRow("OK stores exactly") << "ok" << false << " 10.0.0.1 "
-                                       << " 10.0.0.1 " << false << true << false;
-    QTest::newRow("OK with empty text") << "ok" << false << ""
-                                        << "" << false << true << false;
-    QTest::newRow("OK, Latin-1") << "ok" << false << "Gerät 1"
-                                 << "Gerät 1" << false << true << false;
-    QTest::newRow("OK refuses a quote") << "ok" << false << "3\"" << old << true << false << true;
+    QTest::newRow("OK stores exactly")
+        << "ok" << false << " 10.0.0.1 " << false << " 10.0.0.1 " << true << false;
+    QTest::newRow("OK, Latin-1") << "ok" << false << "Gerät 1" << false << "Gerät 1" << true
+                                 << false;
+    QTest::newRow("OK, a long address is cut")
+        << "ok" << false << QString(300, 'a') << false << QString(255, 'a') << true << false;
+    QTest::newRow("OK refuses a quote") << "ok" << false << "3\"" << true << old << false << true;
     QTest::newRow("OK refuses beyond Latin-1")
-        << "ok" << false << "r\u2013 1" << old << true << false << true;
-    QTest::newRow("Enter is OK") << "enter" << false << "h"
-                                 << "h" << true << true << false;
-    QTest::newRow("Enter on the check box") << "enter check" << false << "h"
-                                            << "h" << false << true << false;
+        << "ok" << false << "r\u2013 1" << true << old << false << true;
+    QTest::newRow("Enter is OK") << "enter" << false << "h" << true << "h" << true << false;
+    QTest::newRow("Enter on the check box")
+        << "enter check" << false << "h" << false << "h" << true << false;
     QTest::newRow("Enter on Abbrechen")
-        << "enter cancel" << true << "x" << old << true << false << false;
+        << "enter cancel" << true << "x" << true << old << false << false;
     QTest::newRow("Abbrechen stores nothing")
-        << "cancel" << true << "x" << old << true << false << false;
+        << "cancel" << true << "x" << true << old << false << false;
     QTest::newRow("close box keeps an earlier OK")
-        << "close" << true << "x" << old << true << true << false;
-    QTest::newRow("close box keeps false")
-        << "close" << false << "x" << old << true << false << false;
-    QTest::newRow("web address, then OK") << "url" << false << "h"
-                                          << "h" << false << true << false;
+        << "close" << true << "x" << true << old << true << false;
+    QTest::newRow("web address, then OK") << "url" << false << "h" << false << "h" << true << false;
 }
 
 void tst_dialog::closing()
@@ -106,8 +102,8 @@ void tst_dialog::closing()
     QFETCH(QString, how);
     QFETCH(bool, accepted_before);
     QFETCH(QString, typed);
-    QFETCH(QString, address);
     QFETCH(bool, show);
+    QFETCH(QString, address);
     QFETCH(bool, accepted);
     QFETCH(bool, refused);
     Globals::settings_accepted = accepted_before;

@@ -2,6 +2,7 @@
 
 #include "main/lamp_view.h"
 
+#include "platform/regular_file.h"
 #include "settings/globals.h"
 
 #include <QAccessible>
@@ -13,6 +14,7 @@
 
 #include <csignal>
 #include <sys/fsuid.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -29,8 +31,9 @@ private slots:
     void settings_button();
     void commands_and_errors_data();
     void commands_and_errors();
-    void write_faults_data();
-    void write_faults();
+    void files_data();
+    void files();
+    void path_at_the_root();
 };
 
 namespace {
@@ -91,13 +94,11 @@ void tst_main::layout()
     // Tab order: connect, multilink, the settings button.
     QCOMPARE(tab_order(m.connect), QList<QWidget*>({ m.connect, m.multilink, m.CallOption }));
     // Blink, poll and duration timers, never early.
-    QCOMPARE(QString("%1 %2 %3")
-                 .arg(m.Timer1->interval())
-                 .arg(m.Timer2->interval())
-                 .arg(m.Timer3->interval()),
-        "100 1000 500");
-    QVERIFY(m.Timer1->timerType() == Qt::PreciseTimer && m.Timer2->timerType() == Qt::PreciseTimer
-        && m.Timer3->timerType() == Qt::PreciseTimer);
+    QCOMPARE(m.Timer1->interval(), 100);
+    QCOMPARE(m.Timer2->interval(), 1000);
+    QCOMPARE(m.Timer3->interval(), 500);
+    for (const QTimer* timer : { m.Timer1, m.Timer2, m.Timer3 })
+        QCOMPARE(timer->timerType(), Qt::PreciseTimer);
 }
 
 void tst_main::start_data()
@@ -106,14 +107,13 @@ void tst_main::start_data()
     QTest::addColumn<QString>("host");
     QTest::addColumn<QPoint>("at"); // client position in pixels
     QTest::addColumn<int>("outer"); // outer width in twips
-    // clang-format off
-    QTest::newRow("no file")          << QByteArray()                                   << "192.168.1.100" << QPoint(94, 92)   << 2648;
-    QTest::newRow("stored, narrow")   << QByteArray("1500,3000\r\n\"127.0.0.2\"\r\n#FALSE#\r\n") << "127.0.0.2" << QPoint(200, 100) << 1815;
-    QTest::newRow("partly on screen") << QByteArray("-300,-1500\r\n\"h\"\r\n#TRUE#\r\n") << "h"         << QPoint(-100, -20) << 2648;
-    QTest::newRow("off every screen") << QByteArray("900000,900000\r\n\"h\"\r\n#TRUE#\r\n") << "h"       << QPoint(94, 92)   << 2648;
-    QTest::newRow("wide, right part on screen") << QByteArray("1500,-2250\r\n\"h\"\r\n#TRUE#\r\n") << "h" << QPoint(-150, 100) << 2648;
-    QTest::newRow("top beyond any pixel") << QByteArray("6.4e10,0\r\n\"h\"\r\n#TRUE#\r\n") << "h"  << QPoint(94, 92)   << 2648;
-    // clang-format on
+    QTest::newRow("no file") << QByteArray() << "192.168.1.100" << QPoint(94, 92) << 2648;
+    QTest::newRow("stored, narrow")
+        << QByteArray("1500,3000,\"127.0.0.2\",#FALSE#") << "127.0.0.2" << QPoint(200, 100) << 1815;
+    QTest::newRow("partly on screen")
+        << QByteArray("-300,-1500,h") << "h" << QPoint(-100, -20) << 2648;
+    QTest::newRow("off every screen")
+        << QByteArray("900000,900000,h") << "h" << QPoint(94, 92) << 2648;
 }
 
 void tst_main::start()
@@ -138,38 +138,20 @@ void tst_main::widgets_follow_the_model()
 {
     Rig rig;
     Main& m = *rig.main;
-    LinkDisplay one;
-    one.connected = Lamp::Lit;
-    one.multilinked = Lamp::Red;
-    one.line = LampState::SettingUp;
-    one.second = LampState::NoStatus;
-    one.connect_caption = "A";
-    one.multilink_caption = "B";
-    one.connect_enabled = false;
-    one.online_text = "01:02:03";
-    one.multilink_text = "04:05:06";
-    one.Timer1 = true;
-    one.Timer3 = true;
-    LinkDisplay two;
-    two.connected = Lamp::Red;
-    two.multilinked = Lamp::Unlit;
-    two.line = LampState::Lit;
-    two.second = LampState::Unlit;
-    two.connect_caption = "C";
-    two.multilink_caption = "D";
-    two.multilink_enabled = false;
-    two.multilink_time_visible = false;
-    two.Timer2 = true;
-    two.online_text = "07:08:09";
+    // Two displays in which every field differs, and no two widgets show alike.
+    const LinkDisplay one { Lamp::Lit, Lamp::Red, LampState::SettingUp, LampState::NoStatus, "A",
+        "B", false, true, true, "01:02:03", "04:05:06", true, false, true };
+    const LinkDisplay two { Lamp::Red, Lamp::Unlit, LampState::Lit, LampState::Unlit, "C", "D",
+        true, false, false, "07:08:09", "00:00:00", false, true, false };
     for (const LinkDisplay& d : { one, two }) {
         m.model.display = d;
         m.show_link();
-        QCOMPARE(QStringList({ colour(m.connected), colour(m.multilinked) }),
-            QStringList({ name(d.connected), name(d.multilinked) }));
+        QCOMPARE(colour(m.connected), name(d.connected));
+        QCOMPARE(colour(m.multilinked), name(d.multilinked));
         QCOMPARE(heard(m.connected), heard(d.line));
         QCOMPARE(heard(m.multilinked), heard(d.second));
-        QCOMPARE(QStringList({ m.connect->text(), m.multilink->text() }),
-            QStringList({ d.connect_caption, d.multilink_caption }));
+        QCOMPARE(m.connect->text(), d.connect_caption);
+        QCOMPARE(m.multilink->text(), d.multilink_caption);
         QCOMPARE(m.connect->isEnabled(), d.connect_enabled);
         QCOMPARE(m.multilink->isEnabled(), d.multilink_enabled);
         QCOMPARE(!m.multilink_time->isHidden(), d.multilink_time_visible);
@@ -264,80 +246,105 @@ void tst_main::commands_and_errors()
     QVERIFY(m.Timer2->isActive());
 }
 
-void tst_main::write_faults_data()
+void tst_main::files_data()
 {
-    QTest::addColumn<QString>("fault");
-    QTest::addColumn<bool>("saved"); // the new settings; else the old file, byte for byte
-    QTest::newRow("writable") << "none" << true;
-    QTest::newRow("read-only directory, writable file") << "ro-dir" << true;
-    QTest::newRow("read-only directory and file") << "ro-all" << false;
-    QTest::newRow("full disk") << "full" << false;
-    QTest::newRow("killed while writing") << "killed" << true;
+    // remote.inf holds the old settings in d/, then a command beside d/ prepares the fault.
+    QTest::addColumn<QString>("setup");
+    QTest::addColumn<bool>("read"); // the old settings were read at start
+    QTest::addColumn<bool>("saved"); // the close wrote the new ones; else all is as it was
+    QTest::newRow("writable") << "" << true << true;
+    QTest::newRow("read-only directory, writable file") << "chmod 555 d" << true << true;
+    QTest::newRow("read-only directory and file")
+        << "chmod 444 d/remote.inf && chmod 555 d" << true << false;
+    QTest::newRow("full disk") << "mv d/remote.inf . && mount -t tmpfs -o size=16k tmpfs d && "
+                                  "mv remote.inf d && chmod 777 d && ! cat /dev/zero >d/filler"
+                               << true << false;
+    QTest::newRow("killed while writing") << "" << true << true;
+    QTest::newRow("a user's file, written by root")
+        << "chown 65534:65534 d/remote.inf" << true << true;
+    QTest::newRow("a link to another file")
+        << "mv d/remote.inf d/other && ln -s other d/remote.inf" << false << false;
+    QTest::newRow("a pipe, read-only directory")
+        << "rm d/remote.inf && mkfifo d/remote.inf && chmod 555 d" << false << false;
+    QTest::newRow("a directory") << "rm d/remote.inf && mkdir d/remote.inf" << false << false;
+    QTest::newRow("the working directory deleted") << "" << false << false;
 }
 
-void tst_main::write_faults()
+void tst_main::files()
 {
-    QFETCH(QString, fault);
+    QFETCH(QString, setup);
+    QFETCH(bool, read);
     QFETCH(bool, saved);
+    const QString row = QTest::currentDataTag();
     const QByteArray old = "1,2\r\n\"old\"\r\n#TRUE#\r\n";
-    Rig rig(old);
-    Main& m = *rig.main;
-    const bool root = geteuid() == 0;
-    QString dir = rig.dir.path();
-    if (fault == "full") {
-        if (!root)
-            QSKIP("a full disk is a tiny tmpfs, which only root can mount");
-        dir = rig.dir.filePath("disk");
-        QVERIFY(QDir().mkdir(dir));
-        QVERIFY(QProcess::execute("mount", { "-t", "tmpfs", "-o", "size=16k", "tmpfs", dir }) == 0);
-        QFile f(dir + "/remote.inf"), filler(dir + "/filler");
-        QVERIFY(f.open(QIODevice::WriteOnly) && f.write(old) == old.size() && f.flush());
-        QVERIFY(filler.open(QIODevice::WriteOnly));
-        while (filler.write(QByteArray(512, 'x')) == 512 && filler.flush()) { }
-        m.settings_path = dir + "/remote.inf";
-    } else if (fault.startsWith("ro")) {
-        QFile::setPermissions(rig.dir.filePath("remote.inf"),
-            fault == "ro-dir" ? QFile::Permissions(0x6666) : QFile::Permissions(0x4444));
-        QFile::setPermissions(dir, QFile::Permissions(0x5555)); // r-x for all
+    const QByteArray written = "1380,2280.4\r\n\"new\"\r\n#FALSE#\r\n";
+    QTemporaryDir tmp;
+    const QString d = tmp.filePath("d");
+    const QString file = d + "/remote.inf";
+    QVERIFY(QDir().mkdir(d) && QFile::setPermissions(d, QFile::Permissions(0x7777)));
+    QFile plain(file);
+    QVERIFY(plain.open(QIODevice::WriteOnly) && plain.write(old) == old.size());
+    plain.close();
+    QFile::setPermissions(tmp.path(), QFile::Permissions(0x7711)); // others may pass through
+    QProcess::execute("chmod", { "666", file });
+    const QString command
+        = QString("cd %1 && %2").arg(tmp.path(), setup.isEmpty() ? "true" : setup);
+    if (QProcess::execute("sh", { "-c", command }) != 0)
+        QSKIP("mounting a tiny tmpfs and giving a file away need root");
+    if (row.endsWith("deleted")) {
+        QVERIFY(QDir().mkdir(d + "/gone"));
+        QDir::setCurrent(d + "/gone");
+        QVERIFY(QDir().rmdir(d + "/gone"));
     }
+    Rig rig({}, row.endsWith("deleted") ? QString() : d);
+    Main& m = *rig.main;
+    QCOMPARE(Globals::ip_address == "old", read);
     rig.socket.deliver("fefe1515"); // line up: closing sends nothing all the same
     Globals::ip_address = "new";
     Globals::show_duration = false;
     m.set_position(1380, 2280.4f);
-    const QByteArray written = "1380,2280.4\r\n\"new\"\r\n#FALSE#\r\n";
-    for (int run = 0; fault == "killed" && run < 200; ++run) { // old or new, never a part
+    for (int run = 0; row.startsWith("killed") && run < 200; ++run) { // old or new, never a part
         const pid_t writer = fork();
         while (writer == 0)
             m.write_settings();
         usleep(run * 10); // from before the first write to deep into the loop
         kill(writer, SIGKILL);
         waitpid(writer, nullptr, 0);
-        QFile file(m.settings_path);
-        QVERIFY(
-            file.open(QIODevice::ReadOnly) && (QList { old, written }.contains(file.readAll())));
+        const QByteArray now = regular_file::read(file, 100).value_or("");
+        QVERIFY(now == old || now == written);
     }
-    QTemporaryDir other; // the file stays where it was when the window loaded
-    QDir::setCurrent(other.path());
+    if (row == "writable") { // a session checkpoint writes and keeps the window
+        QVERIFY(m.save_settings());
+        QCOMPARE(regular_file::read(file, 100), written);
+        QVERIFY(QFile::remove(file));
+    }
+    QTemporaryDir elsewhere; // the file stays where it was when the window loaded
+    QDir::setCurrent(elsewhere.path());
     // Root would write anyway: for this close it is nobody as far as files are concerned.
-    if (root && fault != "none" && fault != "killed")
+    if (!row.contains("root"))
         setfsuid(65534);
     QSignalSpy ended(&m, &Main::unloaded);
     m.close();
-    if (root)
-        setfsuid(0);
-    QFile file(m.settings_path);
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    const QByteArray now = file.readAll();
-    if (fault == "full")
-        QProcess::execute("umount", { dir });
-    QFile::setPermissions(rig.dir.path(), QFile::Permissions(0x7700));
+    setfsuid(geteuid());
+    const std::optional<QByteArray> now = regular_file::read(file, 100);
+    QProcess::execute("sh", { "-c", "umount " + d + " 2>/dev/null; chmod -R u+rwx " + tmp.path() });
     QCOMPARE(ended.size(), 1); // the window closes all the same
-    QVERIFY(rig.socket.sent.isEmpty() && !QFile::exists(other.filePath("remote.inf")));
-    QCOMPARE(now, saved ? written : old);
-    // At the root the separator is doubled, and the path still names the file.
-    QDir::setCurrent("/");
-    QCOMPARE(Main({ &rig.socket, &rig.clock, &rig.boxes, &rig.settings }).settings_path,
-        QString("//remote.inf"));
+    QVERIFY(rig.socket.sent.isEmpty());
+    QVERIFY(!QFile::exists(elsewhere.filePath("remote.inf")) && !QFile::exists("/remote.inf"));
+    QCOMPARE(now == written, saved);
+    QVERIFY(saved || !now || now == old); // a link, a pipe, a directory stay as they were
+    if (row.contains("link"))
+        QCOMPARE(regular_file::read(d + "/other", 100), old);
+    if (row.contains("root"))
+        QCOMPARE(QFileInfo(file).ownerId(), 65534u);
+}
+
+void tst_main::path_at_the_root()
+{
+    // The separator is always added: at the root it is doubled, and the path still names the
+    // file.
+    Rig rig({}, "/");
+    QCOMPARE(rig.main->settings_path, QString("//remote.inf"));
 }
 
 QTEST_MAIN(tst_main)

@@ -21,46 +21,51 @@ void tst_settings_file::read_data()
     QTest::addColumn<float>("left");
     QTest::addColumn<QString>("address");
     QTest::addColumn<bool>("show");
-    const QString fallback = "192.168.1.100";
-    QTest::newRow("empty") << QByteArray() << false << 0.f << 0.f << fallback << true;
-    QTest::newRow("complete") << QByteArray("1380,2280\r\n\"10.0.0.7\"\r\n#FALSE#\r\n") << true
-                              << 1380.f << 2280.f << "10.0.0.7" << false;
-    QTest::newRow("only line 1") << QByteArray("1380,2280") << true << 1380.f << 2280.f << fallback
+    const QString none = "192.168.1.100";
+    QTest::newRow("empty") << QByteArray() << false << 0.f << 0.f << none << true;
+    QTest::newRow("as written") << QByteArray("1380,2280\r\n\"10.0.0.7\"\r\n#FALSE#\r\n") << true
+                                << 1380.f << 2280.f << "10.0.0.7" << false;
+    QTest::newRow("only line 1") << QByteArray("1380,2280") << true << 1380.f << 2280.f << none
                                  << true;
     QTest::newRow("ends after line 2")
-        << QByteArray("1,2\r\n\"host\"\r\n") << true << 1.f << 2.f << "host" << true;
+        << QByteArray("1,2,\"h\"") << true << 1.f << 2.f << "h" << true;
     QTest::newRow("one value only")
-        << QByteArray("1380\r\n") << false << 0.f << 0.f << fallback << true;
+        << QByteArray("1380\r\n") << false << 0.f << 0.f << none << true;
     QTest::newRow("empty address line")
-        << QByteArray("1,2\r\n\r\n#TRUE#\r\n") << true << 1.f << 2.f << "" << true;
+        << QByteArray("1,2\r\n\r\n#FALSE#") << true << 1.f << 2.f << "" << false;
     QTest::newRow("blanks and comma kept")
-        << QByteArray("1,2\r\n\" a,b \"\r\n#TRUE#\r\n") << true << 1.f << 2.f << " a,b " << true;
-    QTest::newRow("line breaks ignored")
-        << QByteArray("1,2,\"h\",#FALSE#") << true << 1.f << 2.f << "h" << false;
-    QTest::newRow("left rounds to even") << QByteArray("1380.5,2280.5\r\n\"h\"\r\n#TRUE#\r\n")
-                                         << true << 1380.5f << 2280.f << "h" << true;
-    QTest::newRow("left rounds to even, upwards")
-        << QByteArray("-0.25,2281.5\r\n\"h\"\r\n#FALSE#\r\n") << true << -0.25f << 2282.f << "h"
-        << false;
-    QTest::newRow("negative, exponent, plus sign")
-        << QByteArray("-1.5e1,+3E2\r\n\"h\"\r\n1\r\n") << true << -15.f << 300.f << "h" << true;
-    QTest::newRow("left over 32 bits") << QByteArray("1,2147483648\r\n\"h\"\r\n#FALSE#\r\n")
-                                       << false << 0.f << 0.f << fallback << true;
-    QTest::newRow("left at the 32-bit limits")
-        << QByteArray("2147483647,-2147483648\r\n\"h\"\r\n#FALSE#\r\n") << true << 2147483647.f
-        << -2147483648.f << "h" << false;
-    QTest::newRow("left is text") << QByteArray("1,x2\r\n\"h\"\r\n#FALSE#\r\n") << false << 0.f
-                                  << 0.f << fallback << true;
-    QTest::newRow("empty position fields")
-        << QByteArray(",\r\n\"h\"\r\n#FALSE#\r\n") << true << 0.f << 0.f << "h" << false;
-    QTest::newRow("switch empty") << QByteArray("1,2\r\n\"h\"\r\n\r\n") << true << 1.f << 2.f << "h"
-                                  << false;
-    QTest::newRow("switch in plain words")
-        << QByteArray("1,2\r\n\"h\"\r\n false \r\n") << true << 1.f << 2.f << "h" << false;
-    QTest::newRow("switch unreadable")
-        << QByteArray("1,2\r\n\"h\"\r\n#MAYBE#\r\n") << true << 1.f << 2.f << "h" << true;
+        << QByteArray("1,2,\" a,b \",#TRUE#") << true << 1.f << 2.f << " a,b " << true;
     QTest::newRow("quote left open")
-        << QByteArray("1,2\r\n\"h,#FALSE#") << true << 1.f << 2.f << "h,#FALSE#" << true;
+        << QByteArray("1,2,\"h,#FALSE#") << true << 1.f << 2.f << "h,#FALSE#" << true;
+    QTest::newRow("left rounds to even")
+        << QByteArray("1380.5,2280.5,h") << true << 1380.5f << 2280.f << "h" << true;
+    QTest::newRow("left rounds to even, upwards")
+        << QByteArray("-0.25,2281.5,h") << true << -0.25f << 2282.f << "h" << true;
+    QTest::newRow("signs and exponents")
+        << QByteArray("-1.5e1,+3E2,h,1") << true << -15.f << 300.f << "h" << true;
+    QTest::newRow("left over 32 bits")
+        << QByteArray("1,2147483648,h,0") << false << 0.f << 0.f << none << true;
+    QTest::newRow("left at the 32-bit minimum")
+        << QByteArray("1,-2147483648,h,0") << true << 1.f << -2147483648.f << "h" << false;
+    QTest::newRow("left at the 32-bit maximum")
+        << QByteArray("1,2147483647,h,0") << true << 1.f << 2147483647.f << "h" << false;
+    QTest::newRow("left is text") << QByteArray("1,x2,h,0") << false << 0.f << 0.f << none << true;
+    QTest::newRow("empty position fields")
+        << QByteArray(",,h,0") << true << 0.f << 0.f << "h" << false;
+    QTest::newRow("top a byte-order mark and a number") << QByteArray("\xef\xbb\xbf"
+                                                                      "1,2,h,0")
+                                                        << false << 0.f << 0.f << "h" << false;
+    QTest::newRow("top a Boolean")
+        << QByteArray("#TRUE#,2,h,0") << false << 0.f << 0.f << "h" << false;
+    QTest::newRow("top beyond single precision")
+        << QByteArray("1e39,2,h,0") << false << 0.f << 0.f << "h" << false;
+    QTest::newRow("switch empty") << QByteArray("1,2,h,\r\n") << true << 1.f << 2.f << "h" << false;
+    QTest::newRow("switch in plain words")
+        << QByteArray("1,2,h, false ") << true << 1.f << 2.f << "h" << false;
+    QTest::newRow("switch unreadable")
+        << QByteArray("1,2,h,#MAYBE#") << true << 1.f << 2.f << "h" << true;
+    QTest::newRow("a long address is cut") << QByteArray("1,2," + QByteArray(300, 'a')) << true
+                                           << 1.f << 2.f << QString(255, 'a') << true;
 }
 
 void tst_settings_file::read()

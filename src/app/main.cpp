@@ -49,11 +49,13 @@ int main(int argc, char* argv[])
 
     Main window({ &socket, &clock, &boxes, &settings });
     QObject::connect(&window, &Main::unloaded, &app, &QCoreApplication::quit, Qt::QueuedConnection);
-    // Shutdown, logout and Ctrl+C close the window as its close box does.
+    // Shutdown and Ctrl+C close the window as its close box does. The session manager's
+    // request to save comes at a checkpoint too, and before a logout that may yet be cancelled:
+    // the settings are written and the window stays; the end of the session closes it.
     UnixSignals stops;
     QObject::connect(&stops, &UnixSignals::received, &window, &QWidget::close);
     QObject::connect(&app, &QGuiApplication::commitDataRequest, &window,
-        [&window](QSessionManager&) { window.close(); });
+        [&window](QSessionManager&) { window.save_settings(); });
     running_window = &window;
     std::atexit(write_settings_at_exit);
 

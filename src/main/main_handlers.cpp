@@ -8,6 +8,7 @@
 
 #include "platform/datagram_socket.h"
 #include "platform/message_boxes.h"
+#include "platform/regular_file.h"
 #include "platform/settings_opener.h"
 #include "settings/globals.h"
 #include "settings/settings_file.h"
@@ -15,11 +16,12 @@
 #include <QAccessible>
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QLabel>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QTimer>
+
+#include <climits>
+#include <unistd.h>
 
 namespace {
 
@@ -53,9 +55,12 @@ void Main::Form_Load()
     model.dialing = false;
     model.display.Timer1 = false;
     // Fixed now: a later change of the current directory does not move the file. The separator
-    // is always appended, so a root directory gives a doubled one, which works as well.
-    settings_path = QDir::toNativeSeparators(QDir::currentPath()) + QDir::separator()
-        + QStringLiteral("remote.inf");
+    // is always appended, so a root directory gives a doubled one, which works as well. With no
+    // current directory (it was deleted) there is no file to read or write.
+    char cwd[PATH_MAX];
+    settings_path = ::getcwd(cwd, sizeof cwd)
+        ? QFile::decodeName(cwd) + QDir::separator() + QStringLiteral("remote.inf")
+        : QString();
     read_settings();
     set_window_width();
     reset_constat();
@@ -73,14 +78,8 @@ void Main::Form_Unload()
 
 void Main::read_settings()
 {
-    std::optional<QByteArray> bytes;
-    // Only a plain file is opened: a directory or a pipe under that name reads as missing.
-    if (QFileInfo(settings_path).isFile()) {
-        QFile file(settings_path);
-        if (file.open(QIODevice::ReadOnly))
-            bytes = file.read(max_read);
-    }
-    const settings_file::Contents c = settings_file::parse(bytes);
+    const settings_file::Contents c
+        = settings_file::parse(regular_file::read(settings_path, max_read));
     if (c.position)
         place_window(c.position->top, c.position->left, c.show_duration);
     socket->setRemoteHost(c.address);
@@ -90,16 +89,9 @@ void Main::read_settings()
 
 bool Main::write_settings()
 {
-    // Written beside the old file and renamed over it: a failed or interrupted write leaves
-    // the previous settings intact. Where the directory takes no new file but the file itself
-    // is writable, it is written in place instead (not atomic, but not lost).
-    QSaveFile file(settings_path);
-    file.setDirectWriteFallback(true);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    file.write(settings_file::format({ settings_file::Position { top(), left() },
-        Globals::ip_address, Globals::show_duration }));
-    return file.commit();
+    return regular_file::replace(settings_path,
+        settings_file::format({ settings_file::Position { top(), left() }, Globals::ip_address,
+            Globals::show_duration }));
 }
 
 void Main::CallOption_Click()

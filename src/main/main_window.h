@@ -54,6 +54,9 @@ public:
     // Writes the settings (Form_Unload), once: on closing, or when the process ends without
     // the window having been closed (the display went away).
     void unload();
+    // Writes the settings and stays open: a session checkpoint, or a logout that may yet be
+    // cancelled.
+    bool save_settings() { return write_settings(); }
 
     // Controls.
     QPushButton* CallOption = nullptr;

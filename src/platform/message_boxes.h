@@ -23,7 +23,8 @@ public:
     {
     }
     void show_message(const QString& text) override;
-    QMessageBox* openBox() const { return m_box; }
+    // Characters of a message shown at the most.
+    static constexpr int max_text = 1000;
 
 private:
     QPointer<QWidget> m_parent;

@@ -11,6 +11,7 @@
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <sys/un.h>
+#include <system_error>
 #include <thread>
 #include <unistd.h>
 
@@ -77,6 +78,13 @@ bool plausible_name(const QByteArray& name)
     return true;
 }
 
+SocketError in_use(quint16 port)
+{
+    return { 10048, QStringLiteral("Address already in use: port %1").arg(port) };
+}
+
+bool is_loopback(quint32 address) { return (ntohl(address) >> 24) == 127; }
+
 } // namespace
 
 UdpDatagramSocket::UdpDatagramSocket(quint16 port, QObject* parent)
@@ -86,15 +94,6 @@ UdpDatagramSocket::UdpDatagramSocket(quint16 port, QObject* parent)
     , m_shared(std::make_shared<Shared>())
 {
     m_shared->owner = this;
-    SocketError error;
-    if (!tryBind(&error)) {
-        // Reported once the window runs, through the same event as any socket error.
-        QTimer::singleShot(0, this, [this, error] {
-            bool cancel = false;
-            emit Error(qint16(error.number), error.description, 0, QStringLiteral("socket"),
-                QString(), 0, &cancel);
-        });
-    }
 }
 
 UdpDatagramSocket::~UdpDatagramSocket()
@@ -111,8 +110,16 @@ UdpDatagramSocket::~UdpDatagramSocket()
 
 bool UdpDatagramSocket::tryBind(SocketError* error)
 {
-    if (isBound())
+    // The port is shared only with a device on this machine (the simulator): any local program
+    // that binds a shared port later takes its replies, whoever runs it.
+    const bool share = m_lookup == Lookup::Resolved && is_loopback(m_address);
+    if (isBound() && share == m_sharing)
         return true;
+    if (isBound()) {
+        delete m_notifier;
+        m_notifier = nullptr;
+        ::close(std::exchange(m_fd, -1));
+    }
     if (m_claim < 0) {
         // The claim: a name in the abstract Unix namespace, held while the process lives.
         const int claim = ::socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
@@ -124,9 +131,7 @@ bool UdpDatagramSocket::tryBind(SocketError* error)
         if (claim < 0 || ::bind(claim, reinterpret_cast<sockaddr*>(&name), length) != 0) {
             if (claim >= 0)
                 ::close(claim);
-            *error = { 10048,
-                QStringLiteral("Address already in use: another Tembrill Connect uses port %1")
-                    .arg(m_port) };
+            *error = in_use(m_port);
             return false;
         }
         m_claim = claim;
@@ -137,14 +142,15 @@ bool UdpDatagramSocket::tryBind(SocketError* error)
     any.sin_family = AF_INET;
     any.sin_port = htons(m_port);
     any.sin_addr.s_addr = htonl(INADDR_ANY);
-    if (fd < 0 || ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on) != 0
+    if (fd < 0 || (share && ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on) != 0)
         || ::bind(fd, reinterpret_cast<sockaddr*>(&any), sizeof any) != 0) {
-        *error = from_errno(errno);
+        *error = errno == EADDRINUSE ? in_use(m_port) : from_errno(errno);
         if (fd >= 0)
             ::close(fd);
         return false;
     }
     m_fd = fd;
+    m_sharing = share;
     m_notifier = new QSocketNotifier(m_fd, QSocketNotifier::Read, this);
     QObject::connect(m_notifier, &QSocketNotifier::activated, this, &UdpDatagramSocket::readBatch);
     return true;
@@ -163,18 +169,29 @@ void UdpDatagramSocket::setRemoteHost(const QString& host)
         m_address = 0;
         m_lookup = Lookup::None;
     }
+    SocketError error;
+    if (!tryBind(&error)) {
+        // Reported once the window runs, through the same event as any socket error.
+        QTimer::singleShot(0, this, [this, error] {
+            bool cancel = false;
+            emit Error(qint16(error.number), error.description, 0, QStringLiteral("socket"),
+                QString(), 0, &cancel);
+        });
+    }
 }
 
 void UdpDatagramSocket::startLookup()
 {
     m_lookup = Lookup::Pending;
     const quint64 id = ++m_lookupId;
-    const QByteArray name = m_host.trimmed().toUtf8();
+    QByteArray name = m_host.trimmed().toUtf8();
+    if (name.endsWith('.')) // the absolute form; hosts files know the name without the dot
+        name.chop(1);
     if (!plausible_name(name)) {
         QTimer::singleShot(0, this, [this, id] { lookupDone(id, 0); });
         return;
     }
-    std::thread([shared = m_shared, id, name] {
+    auto lookup = [shared = m_shared, id, name] {
         addrinfo hints {};
         hints.ai_family = AF_INET;
         hints.ai_socktype = SOCK_DGRAM;
@@ -190,7 +207,13 @@ void UdpDatagramSocket::startLookup()
                 owner, [owner, id, address] { owner->lookupDone(id, address); },
                 Qt::QueuedConnection);
         }
-    }).detach();
+    };
+    try {
+        std::thread(lookup).detach();
+    } catch (const std::system_error&) {
+        // No thread to be had (a process limit): the name is not found this time.
+        QTimer::singleShot(0, this, [this, id] { lookupDone(id, 0); });
+    }
 }
 
 void UdpDatagramSocket::lookupDone(quint64 id, quint32 address)
@@ -208,6 +231,9 @@ void UdpDatagramSocket::lookupDone(quint64 id, quint32 address)
     m_lookup = Lookup::Resolved;
     for (const QByteArray& data : waiting) {
         try {
+            SocketError error;
+            if (!tryBind(&error))
+                throw error;
             send(data);
         } catch (const SocketError& e) {
             emit SendFailed(e);

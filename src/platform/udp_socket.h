@@ -11,11 +11,13 @@ class QSocketNotifier;
 // The real datagram socket: a plain UDP socket bound to port 9118 on all IPv4 addresses and
 // read through a QSocketNotifier (no Qt Network, which costs start-up time and memory).
 //
-// The port is shared (SO_REUSEADDR) so that a device simulator bound to a single loopback
-// address can run beside the client. A second client on the same machine must not take the
-// first one's replies, so the port is claimed through a per-machine lock first; while another
-// client holds it, every send fails with "address in use" and the socket keeps trying to claim
-// it again on each send. Names are looked up on a worker thread.
+// The socket binds when it is given its remote host. For a device on a loopback address the port
+// is shared (SO_REUSEADDR), so that a device simulator bound to that address can run beside
+// the client; for any other device it is not, and no other program can bind it while the
+// client holds it. A second client on the same machine must not take the first one's replies,
+// so the port is claimed through a per-machine lock first; while another program holds it,
+// every send fails with "address in use" and the socket tries to bind again on each send.
+// Names are looked up on a worker thread.
 class UdpDatagramSocket : public DatagramSocket {
     Q_OBJECT
 public:
@@ -45,6 +47,7 @@ private:
     quint16 m_port;
     int m_fd = -1;
     int m_claim = -1;
+    bool m_sharing = false; // bound with SO_REUSEADDR
     QSocketNotifier* m_notifier = nullptr;
     QString m_host;
     quint32 m_address = 0; // network byte order

@@ -22,7 +22,6 @@ Dialog::Dialog(HyperlinkRef browser, QWidget* parent)
         Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
     , m_browser(std::move(browser))
 {
-    setAttribute(Qt::WA_DeleteOnClose, false);
     setWindowTitle(QStringLiteral("Tembrill Connect Einstellungen"));
     setWindowIcon(pictures::window_icon());
     setFont(ui::sans_font(8.25));
@@ -34,8 +33,8 @@ Dialog::Dialog(HyperlinkRef browser, QWidget* parent)
     // The saved state of UCC1 holds only its font.
     PropertyBag saved;
     saved.set(QStringLiteral("font"),
-        QVariant::fromValue(std::make_shared<FontObject>(
-            FontObject { QStringLiteral("MS Sans Serif"), 8.25, 400, false, false, false, 0 })));
+        QVariant::fromValue(
+            std::make_shared<FontObject>(FontObject { QStringLiteral("MS Sans Serif"), 8.25 })));
     UCC1->ReadProperties(saved);
 
     QObject::connect(OKButton, &QPushButton::clicked, this, &Dialog::OKButton_Click);
@@ -76,12 +75,12 @@ void Dialog::build_controls()
     Label2 = add_label(QStringLiteral("Tembrill IP-Adresse:"), 240, 1110, 1575, 255);
     show_check = new QCheckBox(QStringLiteral("Verbindungsdauer anzeigen"), this);
     place(show_check, 240, 1440, 2295, 375);
-    // Linux fonts and check marks are wider than the ones this layout was drawn with: let the
-    // caption run on towards the hyperlink control (which draws nothing) rather than clip it.
-    const int room = ui::twips_to_px(this, 3360) - show_check->x() - 2;
-    show_check->resize(std::clamp(show_check->sizeHint().width(), show_check->width(), room),
-        show_check->height());
+    // Linux fonts and check marks are wider than the ones this layout was drawn with: the
+    // caption runs on towards the hyperlink control (which draws nothing) rather than be clipped.
+    show_check->resize(
+        std::max(show_check->sizeHint().width(), show_check->width()), show_check->height());
     ip_addr = new QLineEdit(this);
+    ip_addr->setMaxLength(settings_file::max_address);
     place(ip_addr, 1800, 1080, 2295, 285);
     Label3 = add_label(copyright_text, 240, 2040, 3855, 255);
     Label3->setFont(ui::narrow_font(6.75));
@@ -95,11 +94,7 @@ void Dialog::build_controls()
     place(UCC1, 3360, 1440, 615, 375);
     Image3 = new QLabel(this);
     Image3->setPixmap(pictures::logo(ui::twips_to_px(this, 480), devicePixelRatioF()));
-    Image3->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     place(Image3, 120, 120, 480, 480);
-    setTabOrder(OKButton, CancelButton);
-    setTabOrder(CancelButton, show_check);
-    setTabOrder(show_check, ip_addr);
 }
 
 void Dialog::name_controls()

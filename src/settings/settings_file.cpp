@@ -135,14 +135,16 @@ Contents parse(const std::optional<QByteArray>& file)
         return c;
     FieldReader reader(*file);
 
-    // Stage 1: the position, both values or none.
+    // Stage 1: the position, both values or none. The first is taken as it stands: only its
+    // conversion to a number can fail (a byte-order mark, a word), and then the window keeps
+    // its place while the address and switch are still read.
     const std::optional<QByteArray> f1 = reader.next();
     const std::optional<QByteArray> f2 = f1 ? reader.next() : std::nullopt;
     if (!f2)
         return c;
     const std::optional<float> top = to_number<float>(*f1);
     const std::optional<double> left = to_number<double>(*f2);
-    if (!top || !left)
+    if (!left)
         return c;
     const double left_rounded = std::nearbyint(*left);
     if (left_rounded < double(std::numeric_limits<qint32>::min())
@@ -151,13 +153,14 @@ Contents parse(const std::optional<QByteArray>& file)
 
     // Stage 2: address and switch; what was read before a failure is kept.
     if (const std::optional<QByteArray> address = reader.next()) {
-        c.address = QString::fromLatin1(*address);
+        c.address = QString::fromLatin1(address->left(max_address));
         if (const std::optional<QByteArray> sw = reader.next()) {
             if (const std::optional<bool> b = to_boolean(*sw))
                 c.show_duration = *b;
         }
     }
-    c.position = Position { *top, float(qint32(left_rounded)) };
+    if (top)
+        c.position = Position { *top, float(qint32(left_rounded)) };
     return c;
 }
 

@@ -12,6 +12,8 @@
 namespace settings_file {
 
 inline const QString default_address = QStringLiteral("192.168.1.100");
+// Longer than any host name: a longer address is cut where it is read or typed.
+constexpr int max_address = 255;
 
 // The window's outer frame in twips. The file stores the left as a whole number.
 struct Position {

@@ -1,0 +1,198 @@
+#include "platform/message_boxes.h"
+#include "platform/udp_socket.h"
+#include "platform/unix_signals.h"
+
+#include <QApplication>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <csignal>
+#include <netinet/in.h>
+#include <sys/resource.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+// The real socket on port 9118 (who holds the port, name lookups, errors after start), and the
+// stop signals. It only ever sends to loopback addresses, here to itself on 127.0.0.1:9118.
+class tst_platform : public QObject {
+    Q_OBJECT
+private slots:
+    void port_held_by_another_data();
+    void port_held_by_another();
+    void addresses_data();
+    void addresses();
+    void no_thread_for_a_lookup();
+    void stop_signals();
+    void a_huge_message_is_cut();
+};
+
+namespace {
+
+// A socket of another program on port 9118 of every address, shared or not.
+int other_socket(bool shared)
+{
+    const int fd = socket(AF_INET, SOCK_DGRAM, 0);
+    const int on = 1;
+    if (shared)
+        setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+    sockaddr_in any { AF_INET, htons(9118), {}, {} };
+    if (bind(fd, reinterpret_cast<sockaddr*>(&any), sizeof any) == 0)
+        return fd;
+    close(fd);
+    return -1;
+}
+
+} // namespace
+
+void tst_platform::port_held_by_another_data()
+{
+    QTest::addColumn<QString>("holder"); // who binds the port before the client
+    QTest::addColumn<QString>("device"); // the client's remote host; never sent to here
+    QTest::addColumn<bool>("shared"); // a program that binds it after the client gets it
+    QTest::newRow("free, device on this machine") << ""
+                                                  << "127.0.0.2" << true;
+    QTest::newRow("free, device on the network") << ""
+                                                 << "192.0.2.1" << false;
+    QTest::newRow("free, device by name") << ""
+                                          << "device.invalid" << false;
+    QTest::newRow("a second client") << "client"
+                                     << "127.0.0.2" << true;
+    QTest::newRow("another program") << "program"
+                                     << "192.0.2.1" << false;
+}
+
+void tst_platform::port_held_by_another()
+{
+    QFETCH(QString, holder);
+    QFETCH(QString, device);
+    QFETCH(bool, shared);
+    auto first = std::make_unique<UdpDatagramSocket>();
+    first->setRemoteHost(holder == "client" ? "127.0.0.1" : "192.0.2.1");
+    if (holder != "client")
+        first.reset();
+    const int other = holder == "program" ? other_socket(false) : -1;
+    UdpDatagramSocket client;
+    QSignalSpy errors(&client, &DatagramSocket::Error);
+    client.setRemoteHost(device);
+    const int later = other_socket(true);
+    close(later);
+    QCOMPARE(later >= 0, shared);
+    // One clear report, once the window runs; once the port is free again, the next send
+    // claims it.
+    QTRY_COMPARE(errors.size(), int(!holder.isEmpty()));
+    if (holder.isEmpty())
+        return;
+    QCOMPARE(errors[0][1].toString(), QString("Address already in use: port 9118"));
+    QVERIFY_THROWS_EXCEPTION(SocketError, client.sendData("x")); // not from another port
+    first.reset();
+    close(other);
+    client.setRemoteHost("127.0.0.1");
+    client.sendData("x");
+    QVERIFY(client.isBound());
+}
+
+void tst_platform::addresses_data()
+{
+    // Sends poll, poll, poll, connect before any lookup can end; then what arrived at the
+    // socket itself, or the send error.
+    QTest::addColumn<QString>("host");
+    QTest::addColumn<QStringList>("arrived");
+    const QStringList all { "ffff010100", "ffff010100", "ffff010100", "ffff020200" };
+    const QStringList one_of_each { "ffff010100", "ffff020200" };
+    QTest::newRow("address") << "127.0.0.1" << all;
+    QTest::newRow("blank-padded") << " 127.0.0.1 " << all;
+    QTest::newRow("name: one of each") << "localhost" << one_of_each;
+    QTest::newRow("name with a trailing dot") << "localhost." << one_of_each;
+    QTest::newRow("empty") << "" << QStringList { "error 11004" };
+    // A label longer than 63 characters is refused before any name server is asked.
+    QTest::newRow("unresolvable") << QString(70, 'x') + ".invalid" << QStringList { "error 11001" };
+}
+
+void tst_platform::addresses()
+{
+    QFETCH(QString, host);
+    QFETCH(QStringList, arrived);
+    UdpDatagramSocket socket;
+    QStringList seen;
+    QObject::connect(
+        &socket, &DatagramSocket::DataArrival, [&] { seen << QString(socket.getData().toHex()); });
+    QObject::connect(&socket, &DatagramSocket::SendFailed,
+        [&](const SocketError& e) { seen << QString("error %1").arg(e.number); });
+    socket.setRemoteHost(host);
+    try {
+        for (const QString& hex : { "ffff010100", "ffff010100", "ffff010100", "ffff020200" })
+            socket.sendData(QByteArray::fromHex(hex.toLatin1())); // returns at once
+    } catch (const SocketError& e) {
+        seen << QString("error %1").arg(e.number);
+    }
+    QTRY_COMPARE(seen, arrived);
+    QTest::qWait(100);
+    QCOMPARE(seen, arrived); // and nothing more
+}
+
+void tst_platform::no_thread_for_a_lookup()
+{
+    // Under a process limit no lookup thread can start: the name is not found, and the
+    // program goes on. In a child of its own, as nobody where this runs as root.
+    const pid_t child = fork();
+    if (child == 0) {
+        const rlimit none { 0, 0 };
+        if ((geteuid() == 0 && setresuid(65534, 65534, 65534) != 0)
+            || setrlimit(RLIMIT_NPROC, &none) != 0)
+            _exit(2);
+        UdpDatagramSocket socket(9119);
+        int failed = 0;
+        QObject::connect(
+            &socket, &DatagramSocket::SendFailed, [&](const SocketError& e) { failed = e.number; });
+        socket.setRemoteHost("localhost");
+        socket.sendData("x");
+        for (int i = 0; i < 100 && !failed; ++i)
+            QTest::qWait(10);
+        _exit(failed == 11001 ? 0 : 1);
+    }
+    int status = 0;
+    const bool ended
+        = QTest::qWaitFor([&] { return waitpid(child, &status, WNOHANG) == child; }, 20000);
+    if (!ended)
+        kill(child, SIGKILL);
+    QVERIFY(ended && WIFEXITED(status));
+    QCOMPARE(WEXITSTATUS(status), 0);
+}
+
+void tst_platform::stop_signals()
+{
+    // SIGTERM becomes an event; SIGHUP, ignored as under nohup, stays ignored; once the
+    // handlers are gone, both are as they were.
+    std::signal(SIGHUP, SIG_IGN);
+    struct sigaction before {
+    }, term {}, hup {};
+    sigaction(SIGTERM, nullptr, &before);
+    {
+        UnixSignals stops;
+        QSignalSpy received(&stops, &UnixSignals::received);
+        raise(SIGHUP);
+        raise(SIGTERM);
+        QTRY_COMPARE(received.size(), 1);
+        QCOMPARE(received[0][0].toInt(), SIGTERM);
+    }
+    sigaction(SIGTERM, nullptr, &term);
+    sigaction(SIGHUP, nullptr, &hup);
+    QVERIFY(term.sa_handler == before.sa_handler && hup.sa_handler == SIG_IGN);
+    std::signal(SIGHUP, SIG_DFL);
+}
+
+void tst_platform::a_huge_message_is_cut()
+{
+    WidgetMessageBoxes boxes;
+    boxes.show_message(QString(1 << 20, 'x'));
+    boxes.show_message("a second one while the first is open");
+    const auto shown = QApplication::topLevelWidgets();
+    QCOMPARE(shown.size(), 1);
+    const QString text = qobject_cast<QMessageBox*>(shown[0])->text();
+    QCOMPARE(text, QString(1000, 'x') + QChar(0x2026));
+    delete shown[0];
+}
+
+QTEST_MAIN(tst_platform)
+#include "tst_platform.moc"
