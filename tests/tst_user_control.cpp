@@ -144,14 +144,16 @@ void tst_user_control::restoring()
 void tst_user_control::saving()
 {
     Container box;
-    UserControl1 c(&box);
-    c.InitProperties();
+    UserControl1 c(&box); // zero, False and empty even before the container initialises it
     RecordingBag bag;
     c.WriteProperties(bag);
     // Every key, in order, whether or not at its default; none at its default is stored.
     QCOMPARE(bag.written,
         QStringList({ "BackColor", "ForeColor", "Enabled", "Font", "BackStyle", "BorderStyle",
             "ActiveControl", "Zeigsmir" }));
+    QCOMPARE(bag.keys(), QStringList({ "Font", "Zeigsmir" })); // none yet, and nothing
+    c.InitProperties();
+    c.WriteProperties(bag);
     QVERIFY(bag.keys().isEmpty());
     // Set, saved, overwritten, restored: the values come back.
     const auto control = std::make_shared<QObject>();

@@ -78,8 +78,6 @@ bool variants_equal(const QVariant& a, const QVariant& b)
         return a_obj && b_obj && a.value<ObjectRef>() == b.value<ObjectRef>();
     if (is_numeric(a) && is_numeric(b))
         return numeric_value(a) == numeric_value(b);
-    if (a.metaType().id() == QMetaType::QString && b.metaType().id() == QMetaType::QString)
-        return a.toString() == b.toString();
     if (!a.isValid() || !b.isValid())
         return a.isValid() == b.isValid();
     return false;
@@ -114,18 +112,19 @@ bool to_boolean(const QVariant& v)
 
 FontRef to_font(const QVariant& v)
 {
-    if (v.metaType() == QMetaType::fromType<FontRef>())
-        return v.value<FontRef>();
+    // An empty reference of either kind is no font; any other object or value is a mismatch.
     if (v.metaType() == QMetaType::fromType<ObjectRef>() && !v.value<ObjectRef>())
         return {};
-    mismatch();
+    if (v.metaType() != QMetaType::fromType<FontRef>())
+        mismatch();
+    return v.value<FontRef>();
 }
 
 ObjectRef to_control(const QVariant& v)
 {
-    if (v.metaType() == QMetaType::fromType<ObjectRef>())
-        return v.value<ObjectRef>();
     if (v.metaType() == QMetaType::fromType<FontRef>() && !v.value<FontRef>())
         return {};
-    mismatch();
+    if (v.metaType() != QMetaType::fromType<ObjectRef>())
+        mismatch();
+    return v.value<ObjectRef>();
 }

@@ -45,8 +45,9 @@ using ObjectRef = std::shared_ptr<QObject>;
 Q_DECLARE_METATYPE(FontRef)
 Q_DECLARE_METATYPE(ObjectRef)
 
-// Equality as the property bag sees it: numbers by value (a Boolean true is -1), texts by
-// text, objects by identity, an empty reference equals an empty reference.
+// Equality as the property bag sees it against a default: numbers by value (a Boolean true is
+// -1), objects by identity, an empty reference equals an empty reference; nothing equals a
+// value that holds nothing, but another such value. No default is a text.
 bool variants_equal(const QVariant& a, const QVariant& b);
 
 // Conversions of a stored value to a property's type; throw ControlError on a type mismatch

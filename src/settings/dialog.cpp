@@ -109,9 +109,8 @@ void Dialog::name_controls()
 
 FontRef Dialog::AmbientFont()
 {
-    const QFont f = font();
-    return std::make_shared<FontObject>(FontObject {
-        f.family(), f.pointSizeF(), 400, f.italic(), f.underline(), f.strikeOut(), 0 });
+    // The dialog's own font: regular, upright, plain.
+    return std::make_shared<FontObject>(FontObject { font().family(), font().pointSizeF() });
 }
 
 bool Dialog::eventFilter(QObject* watched, QEvent* event)

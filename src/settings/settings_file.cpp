@@ -94,8 +94,9 @@ namespace {
         if (i != t.size())
             return std::nullopt;
         Number value = 0;
-        const auto [ptr, ec] = std::from_chars(t.constData(), t.constData() + t.size(), value);
-        if (ec != std::errc() || !std::isfinite(value))
+        const char* end = t.constData() + t.size();
+        const auto [ptr, ec] = std::from_chars(t.constData(), end, value);
+        if (ec != std::errc() || ptr != end || !std::isfinite(value))
             return std::nullopt;
         return value;
     }
