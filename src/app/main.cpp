@@ -23,6 +23,20 @@ void write_settings_at_exit()
         running_window->unload();
 }
 
+// Under Wayland a window can neither learn nor choose its place; through Xwayland it can, so
+// where Xwayland is there the program runs through it, unless the user chose a platform.
+bool run_through_xwayland(int argc, char* argv[])
+{
+    if (qEnvironmentVariableIsSet("QT_QPA_PLATFORM") || !qEnvironmentVariableIsSet("DISPLAY")
+        || !qEnvironmentVariableIsSet("WAYLAND_DISPLAY"))
+        return false;
+    for (int i = 1; i < argc; ++i) {
+        if (qstrcmp(argv[i], "-platform") == 0 || qstrncmp(argv[i], "-platform=", 10) == 0)
+            return false;
+    }
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -34,9 +48,14 @@ int main(int argc, char* argv[])
     const bool set_outside = qEnvironmentVariableIsSet("QT_XCB_NO_MITSHM");
     if (!set_outside)
         qputenv("QT_XCB_NO_MITSHM", "1");
+    const bool xwayland = run_through_xwayland(argc, argv);
+    if (xwayland)
+        qputenv("QT_QPA_PLATFORM", "xcb");
     QApplication app(argc, argv);
     if (!set_outside)
         qunsetenv("QT_XCB_NO_MITSHM");
+    if (xwayland)
+        qunsetenv("QT_QPA_PLATFORM");
     app.setApplicationName(QStringLiteral("Tembrill Connect"));
     // The strip is a tool window, which Qt does not count as a last window: the program ends
     // when the window has been closed and its settings written.

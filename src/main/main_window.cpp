@@ -214,7 +214,10 @@ void Main::apply_width()
     const int frame = isVisible() && frameGeometry().width() > width()
         ? frameGeometry().width() - width()
         : 2 * ui::twips_to_px(this, default_border);
-    const int client = std::max(1, outer - frame);
+    // Whatever frame the window manager draws (some draw wide shadows), the client area holds
+    // the controls the switch shows: the duration labels, or the command buttons.
+    const int controls = ui::twips_to_px(this, m_outer_twips == wide_width ? 2535 : 1695);
+    const int client = std::max(controls, outer - frame);
     if (width() != client || minimumWidth() != client)
         setFixedWidth(client);
 }
@@ -245,7 +248,9 @@ void Main::moveEvent(QMoveEvent* event)
     // The window manager reports the frame once the window is mapped: fit the width to it.
     if (isVisible())
         m_fit->start();
-    if (m_placing)
+    // A Wayland client cannot learn its place: what it is told is no position of the screen's,
+    // and the stored one is kept.
+    if (m_placing || QGuiApplication::platformName().startsWith(QLatin1String("wayland")))
         return;
     const QPoint at = pos();
     if (at.x() != ui::twips_to_px(this, m_left))
