@@ -27,6 +27,7 @@ private slots:
     void start_data();
     void start();
     void widgets_follow_the_model();
+    void changes_are_said_once();
     void settings_button_data();
     void settings_button();
     void commands_and_errors_data();
@@ -47,9 +48,9 @@ QString colour(const LampView* lamp)
     return c.green() > 120 ? "lit" : "unlit";
 }
 
-QString heard(QWidget* w)
+QString heard(QWidget* w, QAccessible::Text what = QAccessible::Name)
 {
-    return QAccessible::queryAccessibleInterface(w)->text(QAccessible::Description);
+    return QAccessible::queryAccessibleInterface(w)->text(what);
 }
 
 } // namespace
@@ -129,8 +130,9 @@ void tst_main::widgets_follow_the_model()
         "B", false, true, true, "01:02:03", "04:05:06", true, false, true };
     const LinkDisplay two { Lamp::Red, Lamp::Unlit, LampState::Lit, LampState::Unlit, "C", "D",
         true, false, false, "07:08:09", "00:00:00", false, true, false };
-    const QStringList seen[] = { { "lit", "red", "call being set up", "no status yet" },
-        { "red", "unlit", "lit", "unlit" } };
+    const QStringList seen[]
+        = { { "lit", "red", "Line call being set up", "Second channel no status yet" },
+              { "red", "unlit", "Line lit", "Second channel unlit" } };
     for (int i = 0; i < 2; ++i) {
         const LinkDisplay& d = i ? two : one;
         m.model.display = d;
@@ -149,6 +151,26 @@ void tst_main::widgets_follow_the_model()
         QCOMPARE(m.Timer2->isActive(), d.Timer2);
         QCOMPARE(m.Timer3->isActive(), d.Timer3);
     }
+}
+
+void tst_main::changes_are_said_once()
+{
+    // A screen reader says a change of the focused control's description: the link's state is
+    // told once it has settled for a moment, not at each datagram of a flood nor at each blink.
+    Rig rig;
+    Main& m = *rig.main;
+    const QString start = "Line no status yet, second channel no status yet";
+    m.announce_link();
+    for (int i = 0; i < 100; ++i)
+        rig.socket.deliver(i % 2 ? "fdfd0303" : "fdfd0101");
+    QCOMPARE(heard(m.connect, QAccessible::Description), start);
+    QTRY_COMPARE(heard(m.multilink, QAccessible::Description),
+        QString("Line lit, second channel call being set up"));
+    for (int i = 0; i < 10; ++i)
+        m.Timer1_Timer();
+    QVERIFY(!m.m_announce->isActive());
+    QCOMPARE(heard(m.CallOption, QAccessible::Description),
+        "Opens the settings dialog. " + heard(m.connect, QAccessible::Description));
 }
 
 void tst_main::settings_button_data()

@@ -28,13 +28,23 @@ namespace {
 // Far more than three lines ever need; a larger file is read only this far.
 constexpr qint64 max_read = 1 << 20;
 
-// Gives a widget the description, and tells assistive technology that it changed (Qt 6.4
-// does not on its own).
-void describe(QWidget* widget, const QString& description)
+// Gives a widget the name or description, and tells assistive technology that it changed
+// (Qt 6.4 does not on its own).
+void set_accessible(QWidget* widget, QAccessible::Event what, const QString& text)
 {
-    widget->setAccessibleDescription(description);
-    QAccessibleEvent changed(widget, QAccessible::DescriptionChanged);
+    if (what == QAccessible::NameChanged)
+        widget->setAccessibleName(text);
+    else
+        widget->setAccessibleDescription(text);
+    QAccessibleEvent changed(widget, what);
     QAccessible::updateAccessibility(&changed);
+}
+
+const QString& meaning(LampState state)
+{
+    static const QString said[] = { QStringLiteral("no status yet"), QStringLiteral("unlit"),
+        QStringLiteral("lit"), QStringLiteral("call being set up") };
+    return said[size_t(state)];
 }
 
 // Switches a timer on without restarting a running one, or off.
@@ -199,12 +209,28 @@ void Main::show_link()
         set_timer_enabled(Timer2, d.Timer2);
     if (d.Timer3 != m_shown.Timer3)
         set_timer_enabled(Timer3, d.Timer3);
-    // A lamp's description follows its meaning; setting it announces the change.
-    static const QString meaning[] = { QStringLiteral("no status yet"), QStringLiteral("unlit"),
-        QStringLiteral("lit"), QStringLiteral("call being set up") };
-    if (d.line != m_shown.line || connected->accessibleDescription().isEmpty())
-        describe(connected, meaning[size_t(d.line)]);
-    if (d.second != m_shown.second || multilinked->accessibleDescription().isEmpty())
-        describe(multilinked, meaning[size_t(d.second)]);
+    // A lamp is read with what it means, which does not change with each blink. A change is
+    // said once the link has settled for a moment, so a flood of statuses is no flood of speech.
+    if (d.line != m_shown.line)
+        set_accessible(connected, QAccessible::NameChanged, "Line " + meaning(d.line));
+    if (d.second != m_shown.second)
+        set_accessible(
+            multilinked, QAccessible::NameChanged, "Second channel " + meaning(d.second));
+    if (d.line != m_shown.line || d.second != m_shown.second)
+        m_announce->start();
     m_shown = d;
+}
+
+void Main::announce_link()
+{
+    // Screen readers say a change of the focused control's description: each command button
+    // carries the link's state, and the one with the focus tells it.
+    const QString state = QStringLiteral("Line %1, second channel %2")
+                              .arg(meaning(model.display.line), meaning(model.display.second));
+    if (connect->accessibleDescription() == state)
+        return;
+    set_accessible(connect, QAccessible::DescriptionChanged, state);
+    set_accessible(multilink, QAccessible::DescriptionChanged, state);
+    set_accessible(CallOption, QAccessible::DescriptionChanged,
+        QStringLiteral("Opens the settings dialog. ") + state);
 }

@@ -112,11 +112,9 @@ void Main::build_controls()
 
 void Main::name_controls()
 {
-    // What assistive technology reads; the lamps' descriptions follow the link (show_link).
+    // What assistive technology reads; the lamps' names follow the link (show_link).
     CallOption->setAccessibleName(QStringLiteral("Settings"));
     CallOption->setAccessibleDescription(QStringLiteral("Opens the settings dialog"));
-    connected->setAccessibleName(QStringLiteral("Line"));
-    multilinked->setAccessibleName(QStringLiteral("Second channel"));
     online_time->setAccessibleDescription(QStringLiteral("How long the line has been up"));
     multilink_time->setAccessibleDescription(
         QStringLiteral("How long the second channel has been up since the line came up"));
@@ -128,6 +126,9 @@ void Main::build_timers()
     m_fit = new QTimer(this);
     m_fit->setSingleShot(true);
     m_fit->setInterval(150);
+    m_announce = new QTimer(this);
+    m_announce->setSingleShot(true);
+    m_announce->setInterval(700);
     // Precise timers never fire early, so a duration tick never reads a second that the line
     // has not reached yet (coarse ones may fire up to 5 % early).
     Timer1 = new QTimer(this);
@@ -146,6 +147,7 @@ void Main::wire_events()
     for (QPushButton* b : { CallOption, connect, multilink })
         b->installEventFilter(this);
     QObject::connect(m_fit, &QTimer::timeout, this, &Main::apply_width);
+    QObject::connect(m_announce, &QTimer::timeout, this, &Main::announce_link);
     QObject::connect(CallOption, &QPushButton::clicked, this, &Main::CallOption_Click);
     QObject::connect(connect, &QPushButton::clicked, this, &Main::connect_Click);
     QObject::connect(multilink, &QPushButton::clicked, this, &Main::multilink_Click);

@@ -101,6 +101,8 @@ private:
     void apply_width();
     // Puts what changed in the model's display on the widgets and switches the timers.
     void show_link();
+    // Tells assistive technology the link's state, once it has settled.
+    void announce_link();
     // A lamp picture by role, drawn the first time it is asked for; its hidden source shows it.
     const QPixmap& picture(Lamp lamp);
 
@@ -129,6 +131,7 @@ private:
     LinkDisplay m_shown;
     int m_outer_twips = 2648;
     QTimer* m_fit = nullptr;
+    QTimer* m_announce = nullptr;
     float m_top = 0;
     float m_left = 0;
     bool m_placing = false;
