@@ -233,8 +233,6 @@ void tst_link_model::lamps_data()
         << QStringList { "fdfd0303", "red", "blink", "blink" } << QStringList { "red", "unlit" };
     QTest::newRow("the blink phase is shared") << QStringList { "fdfd0202", "blink", "fdfd0101",
         "fdfd0303", "blink" } << QStringList { "lit", "unlit" };
-    QTest::newRow("the end of a call shows the flags")
-        << QStringList { "fdfd0303", "blink", "fdfd0101" } << QStringList { "lit", "unlit" };
 }
 
 void tst_link_model::lamps()
@@ -253,12 +251,9 @@ void tst_link_model::format_duration_data()
     QTest::newRow("0") << 0 << "00:00:00";
     QTest::newRow("59") << 59 << "00:00:59";
     QTest::newRow("61") << 61 << "00:01:01";
-    QTest::newRow("3599") << 3599 << "00:59:59";
     QTest::newRow("3600") << 3600 << "01:00:00";
-    QTest::newRow("86399") << 86399 << "23:59:59";
     QTest::newRow("360000") << 360000 << "100:00:00";
     QTest::newRow("-1") << -1 << "-01:59:59";
-    QTest::newRow("-3600") << -3600 << "-01:00:00";
     QTest::newRow("largest") << 2147483647 << "596523:14:07";
 }
 

@@ -27,7 +27,6 @@ void tst_settings_file::read_data()
                                  << Contents { Position { 1380, 2280 }, none, true };
     QTest::newRow("ends after line 2, blanks before fields")
         << QByteArray("1, 2,\t\"h\"") << Contents { Position { 1, 2 }, "h", true };
-    QTest::newRow("one value only") << QByteArray("1380\r\n") << Contents { {}, none, true };
     QTest::newRow("empty address line")
         << QByteArray("1,2\r\n\r\n#FALSE#") << Contents { Position { 1, 2 }, "", false };
     QTest::newRow("blanks and comma kept")
@@ -59,8 +58,6 @@ void tst_settings_file::read_data()
         << QByteArray("1e39,2,h,0") << Contents { {}, "h", false };
     QTest::newRow("switch empty") << QByteArray("1,2,h,\r\n")
                                   << Contents { Position { 1, 2 }, "h", false };
-    QTest::newRow("switch in plain words")
-        << QByteArray("1,2,h, false ") << Contents { Position { 1, 2 }, "h", false };
     QTest::newRow("switch unreadable")
         << QByteArray("1,2,h,#MAYBE#") << Contents { Position { 1, 2 }, "h", true };
     QTest::newRow("a long address is cut") << QByteArray(

@@ -104,21 +104,17 @@ void tst_user_control::restoring_data()
     QTest::newRow("above 32 bits") << "ForeColor" << QVariant(2147483648.0) << "error 6";
     QTest::newRow("below 32 bits") << "ForeColor" << QVariant(-2147483649.0) << "error 6";
     QTest::newRow("16-bit maximum") << "BackStyle" << QVariant(32767) << "short 32767";
-    QTest::newRow("16-bit minimum") << "BackStyle" << QVariant(-32768) << "short -32768";
     QTest::newRow("above 16 bits") << "BackStyle" << QVariant(32768) << "error 6";
-    QTest::newRow("below 16 bits") << "BorderStyle" << QVariant(-32769) << "error 6";
     QTest::newRow("a half to even") << "BorderStyle" << QVariant(2.5) << "short 2";
     QTest::newRow("a half to even, up") << "BorderStyle" << QVariant(3.5) << "short 4";
     QTest::newRow("text") << "BorderStyle" << QVariant("abc") << "error 13";
     QTest::newRow("True as text") << "Enabled" << QVariant(" true ") << "bool true";
     QTest::newRow("False as text") << "Enabled" << QVariant("False") << "bool false";
-    QTest::newRow("a fraction") << "Enabled" << QVariant(0.25) << "bool true";
     QTest::newRow("other text") << "Enabled" << QVariant("yes") << "error 13";
     QTest::newRow("a font") << "Font" << font << "font Saved";
     QTest::newRow("text as a font") << "Font" << QVariant("Arial") << "error 13";
     QTest::newRow("no object as a font") << "Font" << none << "font none";
     QTest::newRow("a font as a control") << "ActiveControl" << font << "error 13";
-    QTest::newRow("any value") << "Zeigsmir" << QVariant(2.5) << "double 2.5";
 }
 
 void tst_user_control::restoring()
