@@ -13,7 +13,6 @@
 #include "settings/globals.h"
 #include "settings/settings_file.h"
 
-#include <QAccessible>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -27,18 +26,6 @@ namespace {
 
 // Far more than three lines ever need; a larger file is read only this far.
 constexpr qint64 max_read = 1 << 20;
-
-// Gives a widget the name or description, and tells assistive technology that it changed
-// (Qt 6.4 does not on its own).
-void set_accessible(QWidget* widget, QAccessible::Event what, const QString& text)
-{
-    if (what == QAccessible::NameChanged)
-        widget->setAccessibleName(text);
-    else
-        widget->setAccessibleDescription(text);
-    QAccessibleEvent changed(widget, what);
-    QAccessible::updateAccessibility(&changed);
-}
 
 const QString& meaning(LampState state)
 {
@@ -212,10 +199,9 @@ void Main::show_link()
     // A lamp is read with what it means, which does not change with each blink. A change is
     // said once the link has settled for a moment, so a flood of statuses is no flood of speech.
     if (d.line != m_shown.line)
-        set_accessible(connected, QAccessible::NameChanged, "Line " + meaning(d.line));
+        connected->setAccessibleName("Line " + meaning(d.line));
     if (d.second != m_shown.second)
-        set_accessible(
-            multilinked, QAccessible::NameChanged, "Second channel " + meaning(d.second));
+        multilinked->setAccessibleName("Second channel " + meaning(d.second));
     if (d.line != m_shown.line || d.second != m_shown.second)
         m_announce->start();
     m_shown = d;
@@ -223,14 +209,13 @@ void Main::show_link()
 
 void Main::announce_link()
 {
-    // Screen readers say a change of the focused control's description: each command button
-    // carries the link's state, and the one with the focus tells it.
+    // Screen readers say a notification when it shows: the notice, which no one sees, shows
+    // anew with the link's state.
     const QString state = QStringLiteral("Line %1, second channel %2")
                               .arg(meaning(model.display.line), meaning(model.display.second));
-    if (connect->accessibleDescription() == state)
+    if (m_notice->accessibleName() == state)
         return;
-    set_accessible(connect, QAccessible::DescriptionChanged, state);
-    set_accessible(multilink, QAccessible::DescriptionChanged, state);
-    set_accessible(CallOption, QAccessible::DescriptionChanged,
-        QStringLiteral("Opens the settings dialog. ") + state);
+    m_notice->setAccessibleName(state);
+    m_notice->hide();
+    m_notice->show();
 }

@@ -9,6 +9,7 @@
 #include "platform/ui.h"
 #include "settings/globals.h"
 
+#include <QAccessibleWidget>
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -38,6 +39,20 @@ Main::Main(const MainServices& services, QWidget* parent)
     , m_boxes(services.boxes)
     , m_settings(services.settings)
 {
+    // To assistive technology the strip is a window; its notice, a notification, which screen
+    // readers say when it shows.
+    static const bool installed = [] {
+        QAccessible::installFactory([](const QString&, QObject* object) -> QAccessibleInterface* {
+            auto* widget = qobject_cast<QWidget*>(object);
+            if (qobject_cast<Main*>(object))
+                return new QAccessibleWidget(widget, QAccessible::Window);
+            if (widget && widget->objectName() == QLatin1String("notice"))
+                return new QAccessibleWidget(widget, QAccessible::Notification);
+            return nullptr;
+        });
+        return true;
+    }();
+    Q_UNUSED(installed);
     build_controls();
     Form_Load();
 }
@@ -83,6 +98,9 @@ void Main::build_controls()
     led_red = add_label({}, 2880, 240, 240, 240);
     for (QLabel* source : { led_on, led_off, led_red })
         source->setVisible(false);
+    // Beyond either width, like the picture sources: it is only ever heard.
+    m_notice = add_label({}, 2880, 360, 240, 120);
+    m_notice->setObjectName(QStringLiteral("notice"));
     connected = new LampView(this);
     multilinked = new LampView(this);
     place(connected, 555, 15, 240, 240);

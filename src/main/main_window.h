@@ -132,6 +132,7 @@ private:
     int m_outer_twips = 2648;
     QTimer* m_fit = nullptr;
     QTimer* m_announce = nullptr;
+    QLabel* m_notice = nullptr;
     float m_top = 0;
     float m_left = 0;
     bool m_placing = false;
