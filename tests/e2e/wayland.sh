@@ -47,8 +47,11 @@ run xwayland 'w=$(xdotool search --all --pid $pid --name "^Tembrill Connect\$" |
 [ "$window" -ge 169 ] || fail "xwayland: client area $window pixels wide"
 grep -q '"127.0.0.2"' "$tmp/xwayland/remote.inf" || fail "xwayland: remote.inf not written"
 
-# Native Wayland: the stored position is kept byte for byte.
-run wayland 'kill -0 $pid && sleep 1 && echo running' QT_QPA_PLATFORM=wayland
+# Native Wayland: the stored position is kept byte for byte. (In the sanitizer builds, Qt's
+# Wayland platform leaves allocations of libwayland-client and of a graphics module it has
+# unloaded at exit: no leak check for that run.)
+run wayland 'kill -0 $pid && sleep 1 && echo running' QT_QPA_PLATFORM=wayland \
+    ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0"
 printf '%s' "$stored" >"$tmp/stored"
 cmp -s "$tmp/stored" "$tmp/wayland/remote.inf" || fail "wayland: remote.inf became $(cat -A "$tmp/wayland/remote.inf")"
 echo "wayland: through Xwayland and native, as expected"
