@@ -19,7 +19,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     qint32 left = 0;
     std::memcpy(&top, data, 4);
     std::memcpy(&left, data + 4, 4);
-    QString address = QString::fromLatin1(bytes.mid(9));
+    // An address as the dialog lets it be stored: Latin-1, no double quote, at most 255 long.
+    QString address = QString::fromLatin1(bytes.mid(9, max_address));
     address.remove(QLatin1Char('"'));
     const bool show = data[8] & 1;
     if (!std::isfinite(top) || std::abs(float(left)) >= 2147483520.f)
