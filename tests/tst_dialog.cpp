@@ -47,11 +47,13 @@ void tst_dialog::layout_and_texts()
     QCOMPARE(d.url->palette().color(QPalette::WindowText), QColor(0, 0, 255));
     // A screen reader reads every control, in German.
     QStringList names;
-    for (QWidget* w : QList<QWidget*> { d.CancelButton, d.show_check, d.ip_addr, d.url, d.Image3 })
+    for (QWidget* w :
+        QList<QWidget*> { d.CancelButton, d.show_check, d.ip_addr, d.url, d.Image3, d.UCC1 })
         names << QAccessible::queryAccessibleInterface(w)->text(QAccessible::Name);
     QCOMPARE(names,
         QStringList({ "Abbrechen", "Verbindungsdauer anzeigen", "Tembrill IP-Adresse",
-            "Webadresse: https://www.example.com/", "Tembrill-Logo" }));
+            "Webadresse: https://www.example.com/", "Tembrill-Logo", "Hyperlink" }));
+    QCOMPARE(d.url->accessibleDescription(), QString("Öffnet die Webadresse im Browser"));
     // Tab order: OK, Abbrechen, check box, text box.
     QCOMPARE(tab_order(d.OKButton),
         QList<QWidget*>({ d.OKButton, d.CancelButton, d.show_check, d.ip_addr }));

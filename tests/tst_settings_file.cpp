@@ -30,7 +30,7 @@ void tst_settings_file::read_data()
     QTest::newRow("empty address line")
         << QByteArray("1,2\r\n\r\n#FALSE#") << Contents { Position { 1, 2 }, "", false };
     QTest::newRow("blanks and comma kept")
-        << QByteArray("1,2,\" a,b \",#TRUE#") << Contents { Position { 1, 2 }, " a,b ", true };
+        << QByteArray("1,2,\" a,b,\",#FALSE#") << Contents { Position { 1, 2 }, " a,b,", false };
     QTest::newRow("empty quoted address")
         << QByteArray("1,2,\"\",#FALSE#") << Contents { Position { 1, 2 }, "", false };
     QTest::newRow("quote left open")

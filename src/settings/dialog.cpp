@@ -63,12 +63,10 @@ void Dialog::build_controls()
     OKButton = new QPushButton(QStringLiteral("OK"), this);
     place(OKButton, 3000, 120, 1095, 300);
     // OK is the default button: Enter in the text box or on the check box means OK. A focused
-    // button takes Enter itself (auto-default), as on any desktop.
+    // button takes Enter itself, as on any desktop (buttons of a dialog are auto-default).
     OKButton->setDefault(true);
-    OKButton->setAutoDefault(true);
     CancelButton = new QPushButton(QStringLiteral("Abbrechen"), this);
     place(CancelButton, 3000, 480, 1095, 300);
-    CancelButton->setAutoDefault(true);
     Label1 = add_label(QStringLiteral("Tembrill Connect Einstellungen"), 840, 120, 1935, 615);
     Label1->setFont(ui::sans_font(9.75));
     Label1->setWordWrap(true);
