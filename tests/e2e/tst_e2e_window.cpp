@@ -135,7 +135,7 @@ void tst_e2e_window::stops_keep_the_settings()
                                .arg(name)
                                .arg(client.processId());
     QString window;
-    QTRY_VERIFY_WITH_TIMEOUT(!(window = run("sh", { "-c", search }).trimmed()).isEmpty(), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(!(window = run("sh", { "-c", search }).trimmed()).isEmpty(), 20000);
     QString position = "-?\\d+(\\.\\d+)?,-?\\d+";
     if (stop >= 0) {
         run("wmctrl", { "-i", "-r", window, "-e", "0,300,200,-1,-1" });
