@@ -39,13 +39,15 @@ Main::Main(const MainServices& services, QWidget* parent)
     , m_boxes(services.boxes)
     , m_settings(services.settings)
 {
-    // To assistive technology the strip is a window; its notice, a notification, which screen
-    // readers say when it shows.
+    // To assistive technology the strip is a window; a lamp, a label; the notice, a
+    // notification, which screen readers say when it shows.
     static const bool installed = [] {
         QAccessible::installFactory([](const QString&, QObject* object) -> QAccessibleInterface* {
             auto* widget = qobject_cast<QWidget*>(object);
             if (qobject_cast<Main*>(object))
                 return new QAccessibleWidget(widget, QAccessible::Window);
+            if (dynamic_cast<LampView*>(object))
+                return new QAccessibleWidget(widget, QAccessible::StaticText);
             if (widget && widget->objectName() == QLatin1String("notice"))
                 return new QAccessibleWidget(widget, QAccessible::Notification);
             return nullptr;
