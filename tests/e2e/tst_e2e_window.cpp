@@ -63,6 +63,9 @@ private:
 
 void tst_e2e_window::initTestCase()
 {
+    // No session bus here: without an address, each client on a display of its own would start
+    // one (D-Bus autolaunch) and leave it running.
+    qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent");
     start_tied(m_wm, "openbox", { "--sm-disable" });
     QTRY_VERIFY_WITH_TIMEOUT(
         QProcess::execute("sh", { "-c", "wmctrl -m >/dev/null 2>&1" }) == 0, 5000);
