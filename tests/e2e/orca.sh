@@ -29,7 +29,7 @@ orca --replace --debug-file="$log" >/dev/null 2>&1 &
 orca=$!
 sleep 5
 mkfifo "$HOME/keys"
-"$device" --dial-time 1500 <"$HOME/keys" >/dev/null & pids+=($!)
+"$device" --dial-time 1500 <"$HOME/keys" >"$HOME/device.log" & pids+=($!)
 exec 3>"$HOME/keys"
 cd "$HOME"
 printf '1380,2280\r\n"127.0.0.2"\r\n#TRUE#\r\n' >remote.inf
@@ -37,7 +37,7 @@ printf '1380,2280\r\n"127.0.0.2"\r\n#TRUE#\r\n' >remote.inf
 sleep 6
 xdotool key KP_Up # flat review: the strip's first line
 sleep 1
-printf c >&3 # the device dials for 1.5 s, then the line is up; meanwhile a flood
+xdotool key space # Connect, from the keyboard: the device dials for 1.5 s; meanwhile a flood
 sleep 0.5
 printf b >&3
 sleep 1
@@ -61,6 +61,7 @@ heard() {
     [ "$n" -eq "$1" ] || fail "said '$2' $n times, not $1"
 }
 heard 1 'Connect push button.'
+grep -q -F 'in  127.0.0.1:9118 ff ff 02 02 00  connect' device.log || fail "no connect command"
 # Flat review reads each lamp with its state.
 heard 1 'Line unlit Connect 00:00:00'
 # With the focus on the strip, the device's answer, the line's call and the line coming up are
