@@ -61,17 +61,6 @@ struct FakeHyperlink : Hyperlink {
     QList<QStringList> calls;
 };
 
-// The widgets that Tab reaches, from `first` on.
-inline QList<QWidget*> tab_order(QWidget* first)
-{
-    QList<QWidget*> order { first };
-    for (QWidget* w = first->nextInFocusChain(); w != first; w = w->nextInFocusChain()) {
-        if (w->focusPolicy() & Qt::TabFocus)
-            order << w;
-    }
-    return order;
-}
-
 // A Main with fakes, started in a temporary current directory holding `remote_inf`, if any,
 // or in `cwd` as it is.
 struct Rig {
