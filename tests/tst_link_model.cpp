@@ -1,15 +1,9 @@
+#include "fakes.h"
+
 #include "link/duration.h"
 #include "link/link_model.h"
-#include "platform/time_source.h"
-
-#include <QTest>
 
 namespace {
-
-struct Clock : TimeSource {
-    TimeOfDay now() const override { return t; }
-    TimeOfDay t { 1, 36000 };
-};
 
 const char* name(Lamp lamp)
 {
@@ -36,7 +30,7 @@ QString status(int type, int flags)
 // "blink", "poll" and "count" tick; "red" turns the lamps red. Returns the polls sent.
 int run(LinkModel& m, const QStringList& script)
 {
-    Clock clock;
+    FakeClock clock;
     int polls = 0;
     for (const QString& event : script) {
         if (event.startsWith('@')) {
@@ -142,55 +136,47 @@ void tst_link_model::display()
 void tst_link_model::durations_data()
 {
     QTest::addColumn<QStringList>("script");
-    QTest::addColumn<QString>("online");
-    QTest::addColumn<QString>("second");
+    QTest::addColumn<QStringList>("labels"); // the line's, the second channel's
     QTest::addColumn<bool>("second_shown");
     QTest::newRow("up at 10:00:00.5: the even second")
-        << QStringList { "@36000.5", "fdfd0101", "@36005.9", "fefe0101", "count" } << "00:00:05"
-        << "00:00:00" << false;
+        << QStringList { "@36000.5", "fdfd0101", "@36005.9", "fefe0101", "count" }
+        << QStringList { "00:00:05", "00:00:00" } << false;
     QTest::newRow("up at 10:00:01.5: the even second")
-        << QStringList { "@36001.5", "fdfd0101", "@36005.9", "count" } << "00:00:03"
-        << "00:00:00" << false;
+        << QStringList { "@36001.5", "fdfd0101", "@36005.9", "count" }
+        << QStringList { "00:00:03", "00:00:00" } << false;
     QTest::newRow("second channel 90.5 s shows 90")
-        << QStringList { "@36100.5", "fdfd0505", "@36191", "count" } << "00:01:31"
-        << "00:01:30" << true;
+        << QStringList { "@36100.5", "fdfd0505", "@36191", "count" }
+        << QStringList { "00:01:31", "00:01:30" } << true;
     QTest::newRow("carry 90.4 s stays shown")
-        << QStringList { "@36100.6", "fdfd0505", "@36191", "count", "fdfd0101" } << "00:01:30"
-        << "00:01:30" << true;
+        << QStringList { "@36100.6", "fdfd0505", "@36191", "count", "fdfd0101" }
+        << QStringList { "00:01:30", "00:01:30" } << true;
     QTest::newRow("carry of 90.5 s is 90") << QStringList { "@36100.5", "fdfd0505", "@36191",
         "count", "fdfd0101", "@36200", "fdfd0505", "@36205", "count" }
-                                           << "00:01:45"
-                                           << "00:01:35" << true;
+                                           << QStringList { "00:01:45", "00:01:35" } << true;
     QTest::newRow("carry 90.6 s goes on") << QStringList { "@36100.4", "fdfd0505", "@36191",
         "count", "fdfd0101", "@36200", "fdfd0505", "@36205", "count" }
-                                          << "00:01:45"
-                                          << "00:01:36" << true;
+                                          << QStringList { "00:01:45", "00:01:36" } << true;
     QTest::newRow("line down keeps the total")
         << QStringList { "@36100.6", "fdfd0505", "@36191", "count", "fdfd0000", "count" }
-        << "00:01:30"
-        << "00:01:30" << true;
+        << QStringList { "00:01:30", "00:01:30" } << true;
     QTest::newRow("line up anew clears the carry")
         << QStringList { "@36100.6", "fdfd0505", "@36191", "count", "fdfd0000", "fdfd0101" }
-        << "00:01:30"
-        << "00:01:30" << false;
-    QTest::newRow("clock set back")
-        << QStringList { "@36000", "fdfd0505", "@35000", "count" } << "00:00:00"
-        << "00:00:00" << true;
+        << QStringList { "00:01:30", "00:01:30" } << false;
+    QTest::newRow("clock set back") << QStringList { "@36000", "fdfd0505", "@35000", "count" }
+                                    << QStringList { "00:00:00", "00:00:00" } << true;
     QTest::newRow("a day and an hour")
-        << QStringList { "@10/36000", "fdfd0505", "@11/39600", "count" } << "25:00:00"
-        << "25:00:00" << true;
+        << QStringList { "@10/36000", "fdfd0505", "@11/39600", "count" }
+        << QStringList { "25:00:00", "25:00:00" } << true;
 }
 
 void tst_link_model::durations()
 {
     QFETCH(QStringList, script);
-    QFETCH(QString, online);
-    QFETCH(QString, second);
+    QFETCH(QStringList, labels);
     QFETCH(bool, second_shown);
     LinkModel m = started();
     run(m, script);
-    QCOMPARE(m.display.online_text, online);
-    QCOMPARE(m.display.multilink_text, second);
+    QCOMPARE(QStringList({ m.display.online_text, m.display.multilink_text }), labels);
     QCOMPARE(m.display.multilink_time_visible, second_shown);
 }
 
@@ -204,8 +190,6 @@ void tst_link_model::polling_data()
         << false;
     QTest::newRow("a repoll reply restarts it")
         << QStringList { "fefe0000", "poll", "fcfc0505", "poll" } << 1 << true;
-    QTest::newRow("a repoll with pairs that differ does not")
-        << QStringList { "fefe0000", "poll", "fcfc0504" } << 0 << false;
 }
 
 void tst_link_model::polling()
@@ -248,10 +232,7 @@ void tst_link_model::format_duration_data()
 {
     QTest::addColumn<int>("secs");
     QTest::addColumn<QString>("text");
-    QTest::newRow("0") << 0 << "00:00:00";
-    QTest::newRow("59") << 59 << "00:00:59";
     QTest::newRow("61") << 61 << "00:01:01";
-    QTest::newRow("3600") << 3600 << "01:00:00";
     QTest::newRow("360000") << 360000 << "100:00:00";
     QTest::newRow("-1") << -1 << "-01:59:59";
     QTest::newRow("largest") << 2147483647 << "596523:14:07";

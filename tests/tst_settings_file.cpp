@@ -53,7 +53,6 @@ void tst_settings_file::read_data()
     QTest::newRow("top a byte-order mark and a number") << QByteArray("\xef\xbb\xbf"
                                                                       "1,2,h,0")
                                                         << Contents { {}, "h", false };
-    QTest::newRow("top a Boolean") << QByteArray("#TRUE#,2,h,0") << Contents { {}, "h", false };
     QTest::newRow("top beyond single precision")
         << QByteArray("1e39,2,h,0") << Contents { {}, "h", false };
     QTest::newRow("switch empty") << QByteArray("1,2,h,\r\n")
@@ -88,10 +87,6 @@ void tst_settings_file::write_data()
                              << QByteArray("0,0\r\n\" Ger\xe4t 1 \"\r\n#FALSE#\r\n");
     QTest::newRow("fraction") << Contents { Position { 1380.5, 2 }, "h", false }
                               << QByteArray("1380.5,2\r\n\"h\"\r\n#FALSE#\r\n");
-    QTest::newRow("tiny top") << Contents { Position { 7.0385306e-26f, 1 }, "h",
-        false } << QByteArray("0.00000000000000000000000007038531,1\r\n\"h\"\r\n#FALSE#\r\n");
-    QTest::newRow("huge top") << Contents { Position { 1e20f, 7 }, "h", true }
-                              << QByteArray("100000002004087734272,7\r\n\"h\"\r\n#TRUE#\r\n");
 }
 
 void tst_settings_file::write()
