@@ -29,6 +29,7 @@ void tst_dialog::init()
 void tst_dialog::layout_and_texts()
 {
     Dialog d(std::make_shared<FakeHyperlink>());
+    QVERIFY(d.OKButton->isDefault()); // before it is shown, as once it is: Enter is OK
     // Every caption is wholly visible at the chosen fonts.
     for (QLabel* l : { d.Label1, d.Label2, d.Label3, d.url }) {
         const QRect needed = l->fontMetrics().boundingRect(
