@@ -10,7 +10,9 @@ cp "$launcher" "$tmp/bin/tembrill-connect-menu"
 printf '#!/bin/sh\npwd\n' > "$tmp/bin/tembrill-connect"
 chmod +x "$tmp/bin/"*
 fail() { echo "FAIL: $*" >&2; exit 1; }
-run() { (cd "$tmp" && env -i PATH=/usr/bin:/bin HOME="$tmp/home" "$@" "$tmp/bin/tembrill-connect-menu"); }
+run() {
+    (cd "$tmp" && env -i PATH=/usr/bin:/bin HOME="$tmp/home" "$@" "$tmp/bin/tembrill-connect-menu")
+}
 
 # Unset, empty and relative XDG_CONFIG_HOME all mean ~/.config; the folders are the user's alone.
 for config in unset "XDG_CONFIG_HOME=" "XDG_CONFIG_HOME=relative/dir"; do

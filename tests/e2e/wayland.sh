@@ -53,5 +53,6 @@ grep -q '"127.0.0.2"' "$tmp/xwayland/remote.inf" || fail "xwayland: remote.inf n
 run wayland 'kill -0 $pid && sleep 1 && echo running' QT_QPA_PLATFORM=wayland \
     ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0"
 printf '%s' "$stored" >"$tmp/stored"
-cmp -s "$tmp/stored" "$tmp/wayland/remote.inf" || fail "wayland: remote.inf became $(cat -A "$tmp/wayland/remote.inf")"
+cmp -s "$tmp/stored" "$tmp/wayland/remote.inf" ||
+    fail "wayland: remote.inf became $(cat -A "$tmp/wayland/remote.inf")"
 echo "wayland: through Xwayland and native, as expected"
