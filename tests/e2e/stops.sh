@@ -33,7 +33,7 @@ stop() {
         xvfb=$!
         pids+=($xvfb)
         for _ in $(seq 100); do [ -s "$tmp/number" ] && break; sleep 0.1; done
-        export DISPLAY=:$(cat "$tmp/number")
+        local -x DISPLAY=:$(cat "$tmp/number") # for this stop only
     fi
     (cd "$tmp" && exec "$client") &
     local pid=$!
