@@ -21,7 +21,8 @@ fail() {
 }
 log=$HOME/orca.log
 pids=()
-trap 'kill "${pids[@]}" 2>/dev/null; rm -rf "$HOME"' EXIT
+# Killed processes are waited for: the device may still be logging into $HOME.
+trap '{ kill "${pids[@]}"; wait "${pids[@]}"; } 2>/dev/null || true; rm -rf "$HOME"' EXIT
 openbox --sm-disable & pids+=($!)
 /usr/libexec/at-spi-bus-launcher --launch-immediately & pids+=($!)
 sleep 1

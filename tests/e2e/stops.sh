@@ -12,7 +12,7 @@ if [ -z "${STOPS_ON_XVFB:-}" ]; then
 fi
 tmp=$(mktemp -d)
 pids=()
-trap 'kill "${pids[@]}" 2>/dev/null; rm -rf "$tmp"' EXIT
+trap '{ kill "${pids[@]}"; wait "${pids[@]}"; } 2>/dev/null || true; rm -rf "$tmp"' EXIT
 fail() { echo "FAIL: $*"; exit 1; }
 # No session bus: without an address, a client on a display of its own would start one.
 export DBUS_SESSION_BUS_ADDRESS=unix:path=/nonexistent
