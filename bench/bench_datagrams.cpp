@@ -32,6 +32,8 @@ struct Clock : TimeSource {
 };
 struct Boxes : MessageBoxes {
     void show_message(const QString&) override { }
+    void show_and_wait(const QString&) override { }
+    void print_error(const QString&) override { }
 };
 struct NoSettings : SettingsOpener {
     bool open_settings() override { return false; }

@@ -54,6 +54,8 @@ std::thread blaster(std::atomic<bool>& stop)
 
 struct NoBoxes : MessageBoxes {
     void show_message(const QString&) override { }
+    void show_and_wait(const QString&) override { }
+    void print_error(const QString&) override { }
 };
 struct NoSettings : SettingsOpener {
     bool open_settings() override { return false; }

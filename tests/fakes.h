@@ -44,7 +44,10 @@ struct FakeClock : TimeSource {
 
 struct FakeBoxes : MessageBoxes {
     void show_message(const QString& text) override { shown << text; }
+    void show_and_wait(const QString& text) override { shown << text; }
+    void print_error(const QString& line) override { printed << line; }
     QStringList shown;
+    QStringList printed;
 };
 
 // Plays the user in the dialog: `answer` sets Globals as OK would and says whether it was OK.

@@ -17,6 +17,8 @@ private slots:
     void layout_and_texts();
     void closing_data();
     void closing();
+    void web_address_data();
+    void web_address();
 };
 
 void tst_dialog::init()
@@ -147,6 +149,42 @@ void tst_dialog::closing()
     Dialog again(std::make_shared<FakeHyperlink>());
     QCOMPARE(again.ip_addr->text(), Globals::ip_address);
     QCOMPARE(again.show_check->isChecked(), Globals::show_duration);
+}
+
+void tst_dialog::web_address_data()
+{
+    // What the user does once the web address has the focus.
+    QTest::addColumn<QTestEventList>("events");
+    QTestEventList click;
+    click.addMouseRelease(Qt::LeftButton, {}, QPoint(5, 5));
+    QTestEventList space;
+    space.addKeyClick(Qt::Key_Space);
+    QTestEventList enter; // opens the link, not OK
+    enter.addKeyClick(Qt::Key_Return);
+    QTest::newRow("click") << click;
+    QTest::newRow("Space") << space;
+    QTest::newRow("Enter") << enter;
+}
+
+void tst_dialog::web_address()
+{
+    QFETCH(QTestEventList, events);
+    const auto browser = std::make_shared<FakeHyperlink>();
+    Dialog d(browser);
+    d.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&d));
+    d.ip_addr->setFocus();
+    const QImage unfocused = d.url->grab().toImage();
+    QTest::keyClick(d.ip_addr, Qt::Key_Tab); // the link follows the address
+    QCOMPARE(d.focusWidget(), d.url);
+    QVERIFY(d.url->grab().toImage() != unfocused); // a visible focus frame
+    QCOMPARE(QAccessible::queryAccessibleInterface(d.url)->role(), QAccessible::Link);
+    events.simulate(d.url);
+    QCOMPARE(browser->calls, QList<QStringList>({ { "https://www.example.com/", "", "" } }));
+    QVERIFY(d.isVisible());
+    QCOMPARE(Globals::settings_accepted, false);
+    QTest::keyClick(d.url, Qt::Key_Tab); // UCC1, which draws nothing, takes no focus
+    QCOMPARE(d.focusWidget(), d.OKButton);
 }
 
 QTEST_MAIN(tst_dialog)

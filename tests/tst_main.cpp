@@ -33,6 +33,9 @@ private slots:
     void commands_and_errors();
     void files_data();
     void files();
+    void killed_while_writing();
+    void told_on_stderr_data();
+    void told_on_stderr();
 };
 
 namespace {
@@ -231,88 +234,163 @@ void tst_main::commands_and_errors()
 
 void tst_main::files_data()
 {
-    // remote.inf holds the old settings in d/; then a command beside d/ prepares the fault.
+    // d/remote.inf holds the old settings; a command in the temporary folder then prepares the
+    // case. The close writes new ones, as nobody where `as_nobody`.
     QTest::addColumn<QString>("setup");
-    QTest::addColumn<bool>("read"); // the old settings were read at start
-    QTest::addColumn<bool>("saved"); // the close wrote the new ones; else all is as it was
-    QTest::newRow("writable") << "true" << true << true;
-    QTest::newRow("read-only directory, writable file") << "chmod 555 d" << true << true;
-    QTest::newRow("read-only directory and file")
-        << "chmod 444 d/remote.inf && chmod 555 d" << true << false;
+    QTest::addColumn<bool>("needs_root"); // the setup gives files away or mounts
+    QTest::addColumn<bool>("as_nobody");
+    QTest::addColumn<QString>("read"); // the address read at start
+    QTest::addColumn<QString>("why"); // the reason in the box at close; empty: no box
+    QTest::addColumn<QString>("target"); // where the settings are after the close...
+    QTest::addColumn<QByteArray>("after"); // ...and what stands there
+    QTest::addColumn<int>("owner"); // its owner after the close; -1: not checked
+    const QByteArray old = "1,2\r\n\"old\"\r\n#TRUE#\r\n";
+    const QByteArray written = "1380,2280.4\r\n\"new\"\r\n#FALSE#\r\n";
+    const QString file = "d/remote.inf";
+    QTest::newRow("a user's file, written by root")
+        << "chown 65534:65534 d/remote.inf" << true << false << "old"
+        << "" << file << written << 65534;
+    QTest::newRow("read-only directory, writable file") << "chmod 555 d" << false << true << "old"
+                                                        << "" << file << written << -1;
+    QTest::newRow("read-only file") << "chmod 444 d/remote.inf" << false << false << "old"
+                                    << "the file is read-only" << file << old << -1;
+    QTest::newRow("read-only folder and file, nothing changed")
+        << "printf '1380,2280.4\\r\\n\"new\"\\r\\n#FALSE#\\r\\n' >d/remote.inf && chmod 444 "
+           "d/remote.inf && chmod 555 d"
+        << false << true << "new"
+        << "" << file << written << -1;
     QTest::newRow("full disk") << "mv d/remote.inf . && mount -t tmpfs -o size=16k tmpfs d && "
                                   "mv remote.inf d && chmod 777 d && ! cat /dev/zero >d/filler"
-                               << true << false;
-    QTest::newRow("killed while writing") << "true" << true << true;
-    QTest::newRow("a user's file, written by root")
-        << "chown 65534:65534 d/remote.inf" << true << true;
-    QTest::newRow("a link to another file")
-        << "mv d/remote.inf d/other && ln -s other d/remote.inf" << false << false;
-    QTest::newRow("a pipe, read-only directory")
-        << "rm d/remote.inf && mkfifo d/remote.inf && chmod 555 d" << false << false;
-    QTest::newRow("a directory") << "rm d/remote.inf && mkdir d/remote.inf" << false << false;
-    QTest::newRow("the working directory deleted") << "mkdir d/gone" << false << false;
+                               << true << false << "old"
+                               << "No space left on device" << file << old << -1;
+    QTest::newRow("the user's links, relative and absolute")
+        << "mkdir dots && mv d/remote.inf dots/inf && ln -s \"$PWD/dots/inf\" dots/link && "
+           "ln -s ../dots/link d/remote.inf"
+        << false << false << "old"
+        << ""
+        << "dots/inf" << written << -1;
+    QTest::newRow("a link to a missing file")
+        << "rm d/remote.inf && ln -s new.inf d/remote.inf" << false << false << "192.168.1.100"
+        << ""
+        << "d/new.inf" << written << -1;
+    QTest::newRow("another user's link")
+        << "mv d/remote.inf d/other && ln -s other d/remote.inf && chown -h 65534 d/remote.inf"
+        << true << false << "192.168.1.100"
+        << "a link that belongs to another user"
+        << "d/other" << old << -1;
+    QTest::newRow("a loop") << "rm d/remote.inf && ln -s remote.inf d/remote.inf" << false << false
+                            << "192.168.1.100"
+                            << "Too many levels of symbolic links" << file << QByteArray() << -1;
+    QTest::newRow("a link into a read-only store")
+        << "mkdir store && mv d/remote.inf store && chmod 444 store/remote.inf && chmod 555 "
+           "store && ln -s ../store/remote.inf d/remote.inf"
+        << false << false << "old"
+        << "the file is read-only"
+        << "store/remote.inf" << old << -1;
+    QTest::newRow("a pipe") << "rm d/remote.inf && mkfifo d/remote.inf" << false << false
+                            << "192.168.1.100"
+                            << "not a regular file" << file << QByteArray() << -1;
 }
 
 void tst_main::files()
 {
     QFETCH(QString, setup);
-    QFETCH(bool, read);
-    QFETCH(bool, saved);
-    const QString row = QTest::currentDataTag();
-    const QByteArray old = "1,2\r\n\"old\"\r\n#TRUE#\r\n";
-    const QByteArray written = "1380,2280.4\r\n\"new\"\r\n#FALSE#\r\n";
+    QFETCH(bool, needs_root);
+    QFETCH(bool, as_nobody);
+    QFETCH(QString, read);
+    QFETCH(QString, why);
+    QFETCH(QString, target);
+    QFETCH(QByteArray, after);
+    QFETCH(int, owner);
+    if ((needs_root || as_nobody) && geteuid() != 0)
+        QSKIP("giving files away, mounting and acting as nobody need root");
     QTemporaryDir tmp;
     const QString d = tmp.filePath("d");
-    const QString file = d + "/remote.inf";
     const QString prepare = R"(cd %1 && chmod 711 . && mkdir -m 777 d && chmod 777 d &&
         printf '1,2\r\n"old"\r\n#TRUE#\r\n' >d/remote.inf && chmod 666 d/remote.inf && %2)";
-    if (QProcess::execute("sh", { "-c", prepare.arg(tmp.path(), setup) }) != 0)
-        QSKIP("mounting a tiny tmpfs and giving a file away need root");
-    if (row.endsWith("deleted")) {
-        QDir::setCurrent(d + "/gone");
-        QVERIFY(QDir().rmdir(d + "/gone"));
-    }
-    Rig rig({}, row.endsWith("deleted") ? QString() : d);
+    QCOMPARE(QProcess::execute("sh", { "-c", prepare.arg(tmp.path(), setup) }), 0);
+    Rig rig({}, d);
     Main& m = *rig.main;
-    QCOMPARE(Globals::ip_address == "old", read);
-    rig.socket.deliver("fefe1515"); // line up: closing sends nothing all the same
+    QCOMPARE(Globals::ip_address, read);
+    const bool was_link = QFileInfo(d + "/remote.inf").isSymLink();
     Globals::ip_address = "new";
     Globals::show_duration = false;
     m.set_position(1380, 2280.4f);
-    for (int run = 0; row.startsWith("killed") && run < 200; ++run) { // old or new, never a part
-        const pid_t writer = fork();
-        while (writer == 0)
-            m.write_settings();
-        usleep(run * 10); // from before the first write to deep into the loop
-        kill(writer, SIGKILL);
-        waitpid(writer, nullptr, 0);
-        const QByteArray now = regular_file::read(file, 100).value_or("");
-        QVERIFY(now == old || now == written);
-    }
-    if (row == "writable") { // a session checkpoint writes and keeps the window
-        QVERIFY(m.save_settings());
-        QCOMPARE(regular_file::read(file, 100), written);
-        QVERIFY(QFile::remove(file));
-    }
     QTemporaryDir elsewhere; // the file stays where it was when the window loaded
     QDir::setCurrent(elsewhere.path());
-    // Root would write anyway: for this close it is nobody as far as files are concerned.
-    if (!row.contains("root"))
+    if (as_nobody)
         setfsuid(65534);
     QSignalSpy ended(&m, &Main::unloaded);
     m.close();
     setfsuid(geteuid());
-    const std::optional<QByteArray> now = regular_file::read(file, 100);
+    const QByteArray now = regular_file::read(tmp.filePath(target), 100).value_or("");
+    const QFileInfo info(tmp.filePath(target));
+    const uint owned_by = info.ownerId();
+    const QFile::Permissions mode = info.permissions();
     QProcess::execute("sh", { "-c", "umount " + d + " 2>/dev/null; chmod -R u+rwx " + tmp.path() });
     QCOMPARE(ended.size(), 1); // the window closes all the same
-    QVERIFY(rig.socket.sent.isEmpty());
-    QVERIFY(!QFile::exists(elsewhere.filePath("remote.inf")) && !QFile::exists("/remote.inf"));
-    QCOMPARE(now == written, saved);
-    QVERIFY(saved || !now || now == old); // a link, a pipe, a directory stay as they were
-    if (row.contains("link"))
-        QCOMPARE(regular_file::read(d + "/other", 100), old);
-    if (row.contains("root"))
-        QCOMPARE(QFileInfo(file).ownerId(), 65534u);
+    QCOMPARE(rig.boxes.shown.join('|'),
+        why.isEmpty() ? QString() : "Settings not saved to " + d + "/remote.inf:\n" + why);
+    QCOMPARE(now, after);
+    QCOMPARE(QFileInfo(d + "/remote.inf").isSymLink(), was_link); // every link stays a link
+    QVERIFY(!QFile::exists(elsewhere.filePath("remote.inf")));
+    if (owner >= 0)
+        QCOMPARE(owned_by, uint(owner));
+    if (target == "d/new.inf") // a new file is for its user alone
+        QCOMPARE(mode, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser);
+}
+
+void tst_main::killed_while_writing()
+{
+    // Old or new, never a part, whenever the writer dies.
+    const QByteArray old = "1,2\r\n\"old\"\r\n#TRUE#\r\n";
+    Rig rig(old);
+    const QString file = rig.dir.filePath("remote.inf");
+    Globals::ip_address = "new";
+    rig.main->set_position(1380, 2280.4f);
+    const QByteArray written = "1380,2280.4\r\n\"new\"\r\n#TRUE#\r\n";
+    for (int run = 0; run < 200; ++run) {
+        const pid_t writer = fork();
+        while (writer == 0)
+            rig.main->write_settings();
+        usleep(run * 10); // from before the first write to deep into the loop
+        kill(writer, SIGKILL);
+        waitpid(writer, nullptr, 0);
+        const QByteArray now = regular_file::read(file, 100).value_or("");
+        QVERIFY2(now == old || now == written, now.constData());
+    }
+}
+
+void tst_main::told_on_stderr_data()
+{
+    // A read-only remote.inf: where no one may read a box, one line on standard error a run.
+    QTest::addColumn<int>("checkpoints"); // failed session saves before the stop
+    QTest::addColumn<bool>("signal"); // a signal ends it; else the display goes away
+    QTest::newRow("a signal") << 0 << true;
+    QTest::newRow("the display gone") << 0 << false;
+    QTest::newRow("two checkpoints, then a signal") << 2 << true;
+}
+
+void tst_main::told_on_stderr()
+{
+    QFETCH(int, checkpoints);
+    QFETCH(bool, signal);
+    Rig rig("1,2\r\n\"old\"\r\n#TRUE#\r\n");
+    const QString file = rig.dir.filePath("remote.inf");
+    QVERIFY(QFile::setPermissions(file, QFile::ReadOwner));
+    Globals::ip_address = "new";
+    QSignalSpy ended(&*rig.main, &Main::unloaded);
+    for (int i = 0; i < checkpoints; ++i)
+        QVERIFY(!rig.main->save_settings());
+    QCOMPARE(ended.size(), 0); // a checkpoint keeps the window
+    if (signal)
+        rig.main->end_session();
+    else
+        rig.main->unload();
+    QCOMPARE(ended.size(), int(signal));
+    QCOMPARE(rig.boxes.printed,
+        QStringList("tembrill-connect: settings not saved to " + file + ": the file is read-only"));
+    QVERIFY(rig.boxes.shown.isEmpty());
 }
 
 QTEST_MAIN(tst_main)

@@ -4,6 +4,8 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include <arpa/inet.h>
+#include <atomic>
 #include <csignal>
 #include <netinet/in.h>
 #include <sys/resource.h>
@@ -20,20 +22,22 @@ private slots:
     void port_held_by_another();
     void addresses_data();
     void addresses();
+    void name_asked_again_data();
+    void name_asked_again();
     void no_thread_for_a_lookup();
     void stop_signals();
 };
 
 namespace {
 
-// A socket of another program on port 9118 of every address, shared or not.
-int other_socket(bool shared)
+// A socket of another program on port 9118 of an address (every one by default), shared or not.
+int bound_socket(in_addr_t address, bool shared = true)
 {
     const int fd = socket(AF_INET, SOCK_DGRAM, 0);
     const int on = 1;
     if (shared)
         setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
-    sockaddr_in any { AF_INET, htons(9118), {}, {} };
+    sockaddr_in any { AF_INET, htons(9118), { address }, {} };
     if (bind(fd, reinterpret_cast<sockaddr*>(&any), sizeof any) == 0)
         return fd;
     close(fd);
@@ -64,11 +68,11 @@ void tst_platform::port_held_by_another()
     first->setRemoteHost(holder == "client" ? "127.0.0.1" : "192.0.2.1");
     if (holder != "client")
         first.reset();
-    const int other = holder == "program" ? other_socket(false) : -1;
+    const int other = holder == "program" ? bound_socket(INADDR_ANY, false) : -1;
     UdpDatagramSocket client;
     QSignalSpy errors(&client, &DatagramSocket::Error);
     client.setRemoteHost(device);
-    const int later = other_socket(true);
+    const int later = bound_socket(INADDR_ANY);
     close(later);
     QCOMPARE(later >= 0, shared);
     // One clear report, once the window runs; once the port is free again, the next send
@@ -120,6 +124,72 @@ void tst_platform::addresses()
     QTRY_COMPARE(seen, arrived);
     QTest::qWait(100);
     QCOMPARE(seen, arrived); // and nothing more
+}
+
+void tst_platform::name_asked_again_data()
+{
+    // A send at each second of `at`; the name server answers each lookup in turn ("": fails).
+    // What arrived at the old address (the socket itself) and at the new one, 127.0.0.2, and
+    // how often the name was looked up.
+    QTest::addColumn<QString>("host");
+    QTest::addColumn<QList<int>>("at");
+    QTest::addColumn<QStringList>("answers");
+    QTest::addColumn<QString>("at_old");
+    QTest::addColumn<QString>("at_new");
+    QTest::addColumn<int>("lookups");
+    const QStringList moves { "127.0.0.1", "127.0.0.2" };
+    QTest::newRow("within a minute, the old answer")
+        << "box.lan" << QList<int> { 0, 59 } << moves << "ab"
+        << "" << 1;
+    QTest::newRow("a minute later, the new address")
+        << "box.lan" << QList<int> { 0, 60 } << moves << "a"
+        << "b" << 2;
+    QTest::newRow("a failed lookup keeps the last address and asks again")
+        << "box.lan" << QList<int> { 0, 61, 62, 63 } << QStringList { "127.0.0.1", "", "127.0.0.2" }
+        << "ab"
+        << "cd" << 3;
+    QTest::newRow("a dotted address is never looked up")
+        << "127.0.0.1" << QList<int> { 0, 61 } << moves << "ab"
+        << "" << 0;
+}
+
+void tst_platform::name_asked_again()
+{
+    QFETCH(QString, host);
+    QFETCH(QList<int>, at);
+    QFETCH(QStringList, answers);
+    QFETCH(QString, at_old);
+    QFETCH(QString, at_new);
+    QFETCH(int, lookups);
+    std::atomic<int> asked = 0;
+    qint64 now = 1000;
+    UdpDatagramSocket socket;
+    socket.setResolver(
+        [&asked, answers](const QByteArray&) -> quint32 {
+            const QString answer = answers.value(asked++);
+            return answer.isEmpty() ? 0 : inet_addr(qPrintable(answer));
+        },
+        [&now] { return now; });
+    QString seen;
+    QObject::connect(
+        &socket, &DatagramSocket::DataArrival, [&] { seen += QString(socket.getData()); });
+    socket.setRemoteHost(host);
+    int moved = -1; // the new address, bound once the port is shared with the device on 127.0.0.1
+    for (int i = 0; i < at.size(); ++i) {
+        now = 1000 + at[i] * 1000;
+        socket.sendData(QByteArray(1, char('a' + i)));
+        QTRY_VERIFY(!socket.isLookingUp());
+        if (i == 0)
+            moved = bound_socket(inet_addr("127.0.0.2"));
+    }
+    QTRY_COMPARE(seen, at_old);
+    QString there;
+    char c = 0;
+    while (recv(moved, &c, 1, MSG_DONTWAIT) == 1)
+        there += c;
+    close(moved);
+    QCOMPARE(there, at_new);
+    QCOMPARE(asked, lookups);
 }
 
 void tst_platform::no_thread_for_a_lookup()

@@ -48,9 +48,11 @@ int main(int argc, char* argv[])
     const bool set_outside = qEnvironmentVariableIsSet("QT_XCB_NO_MITSHM");
     if (!set_outside)
         qputenv("QT_XCB_NO_MITSHM", "1");
+    // Through Xwayland where it answers; natively where it does not (a DISPLAY left over from
+    // an X server that is gone, or one that refuses this user).
     const bool xwayland = run_through_xwayland(argc, argv);
     if (xwayland)
-        qputenv("QT_QPA_PLATFORM", "xcb");
+        qputenv("QT_QPA_PLATFORM", "xcb;wayland");
     QApplication app(argc, argv);
     if (!set_outside)
         qunsetenv("QT_XCB_NO_MITSHM");
@@ -72,7 +74,7 @@ int main(int argc, char* argv[])
     // request to save comes at a checkpoint too, and before a logout that may yet be cancelled:
     // the settings are written and the window stays; the end of the session closes it.
     UnixSignals stops;
-    QObject::connect(&stops, &UnixSignals::received, &window, &QWidget::close);
+    QObject::connect(&stops, &UnixSignals::received, &window, &Main::end_session);
     QObject::connect(&app, &QGuiApplication::commitDataRequest, &window,
         [&window](QSessionManager&) { window.save_settings(); });
     running_window = &window;

@@ -67,10 +67,29 @@ void Main::Form_Load()
     show_link();
 }
 
-void Main::Form_Unload()
+QString Main::Form_Unload()
 {
     // A failed write leaves the previous file intact; the window closes all the same.
-    write_settings();
+    return write_settings();
+}
+
+bool Main::save_settings()
+{
+    const QString why = write_settings();
+    tell_not_saved(why, false);
+    return why.isEmpty();
+}
+
+void Main::tell_not_saved(const QString& why, bool in_a_box)
+{
+    if (why.isEmpty())
+        return;
+    const QString path = settings_path.isEmpty() ? QStringLiteral("remote.inf") : settings_path;
+    if (in_a_box)
+        m_boxes->show_and_wait(QStringLiteral("Settings not saved to %1:\n%2").arg(path, why));
+    else if (!std::exchange(m_told_on_stderr, true))
+        m_boxes->print_error(
+            QStringLiteral("tembrill-connect: settings not saved to %1: %2").arg(path, why));
 }
 
 void Main::read_settings()
@@ -84,7 +103,7 @@ void Main::read_settings()
     Globals::show_duration = c.show_duration;
 }
 
-bool Main::write_settings()
+QString Main::write_settings()
 {
     return regular_file::replace(settings_path,
         settings_file::format({ settings_file::Position { top(), left() }, Globals::ip_address,

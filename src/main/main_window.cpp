@@ -29,6 +29,12 @@ constexpr int default_border = 45;
 constexpr float default_left = 1410;
 constexpr float default_top = 1380;
 
+// A native Wayland client can neither learn nor choose its place.
+bool native_wayland()
+{
+    return QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+}
+
 } // namespace
 
 Main::Main(const MainServices& services, QWidget* parent)
@@ -209,11 +215,18 @@ void Main::closeEvent(QCloseEvent* event)
     event->accept();
     if (m_unloaded)
         return;
-    unload();
+    m_unloaded = true;
     Timer1->stop();
     Timer2->stop();
     Timer3->stop();
+    tell_not_saved(Form_Unload(), !m_session_ending);
     emit unloaded();
+}
+
+void Main::end_session()
+{
+    m_session_ending = true;
+    close();
 }
 
 void Main::unload()
@@ -221,7 +234,7 @@ void Main::unload()
     if (m_unloaded)
         return;
     m_unloaded = true;
-    Form_Unload();
+    tell_not_saved(Form_Unload(), false);
 }
 
 void Main::set_window_width()
@@ -272,7 +285,7 @@ void Main::moveEvent(QMoveEvent* event)
         m_fit->start();
     // A Wayland client cannot learn its place: what it is told is no position of the screen's,
     // and the stored one is kept.
-    if (m_placing || QGuiApplication::platformName().startsWith(QLatin1String("wayland")))
+    if (m_placing || native_wayland())
         return;
     const QPoint at = pos();
     if (at.x() != ui::twips_to_px(this, m_left))
@@ -283,6 +296,11 @@ void Main::moveEvent(QMoveEvent* event)
 
 void Main::place_window(float top, float left, bool wide)
 {
+    // A native Wayland client never learns where it is: the position is kept as it was read.
+    if (native_wayland()) {
+        set_position(top, left);
+        return;
+    }
     // A tool window has no taskbar entry: one placed wholly off every screen could never be
     // reached again, so it stays at its default position instead. The frame is judged at the
     // outer width the window is about to get, with a title bar of about 20 pixels.

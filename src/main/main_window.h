@@ -52,11 +52,15 @@ public:
     double outer_width_twips() const;
 
     // Writes the settings (Form_Unload), once: on closing, or when the process ends without
-    // the window having been closed (the display went away).
+    // the window having been closed (the display went away). A failed write is told: in a box
+    // when the user closed the window, else in a line on standard error, once a run.
     void unload();
+    // Closes the window as its close box does, for a signal or the end of the session: no one
+    // may be there to read a box.
+    void end_session();
     // Writes the settings and stays open: a session checkpoint, or a logout that may yet be
     // cancelled.
-    bool save_settings() { return write_settings(); }
+    bool save_settings();
 
     // Controls.
     QPushButton* CallOption = nullptr;
@@ -110,9 +114,11 @@ private:
     void connect_Click();
     void multilink_Click();
     void Form_Load();
-    void Form_Unload();
+    QString Form_Unload();
     void read_settings();
-    bool write_settings();
+    // Empty when remote.inf holds the settings now, else why it does not.
+    QString write_settings();
+    void tell_not_saved(const QString& why, bool in_a_box);
     void socket_DataArrival(qint32 bytesTotal);
     void send_command(const qint16& marker, const qint16& code);
     void socket_Error(qint16 number, const QString& description, qint32 scode,
@@ -137,4 +143,6 @@ private:
     float m_left = 0;
     bool m_placing = false;
     bool m_unloaded = false;
+    bool m_session_ending = false;
+    bool m_told_on_stderr = false;
 };

@@ -11,6 +11,10 @@ class MessageBoxes {
 public:
     virtual ~MessageBoxes() = default;
     virtual void show_message(const QString& text) = 0;
+    // A box that must be read before the caller goes on (the program ends after it).
+    virtual void show_and_wait(const QString& text) = 0;
+    // Said where no one may be looking at the screen: one line on standard error.
+    virtual void print_error(const QString& line) = 0;
 };
 
 // The real boxes. A box does not block the caller, so timers and datagrams go on being handled
@@ -23,10 +27,14 @@ public:
     {
     }
     void show_message(const QString& text) override;
+    void show_and_wait(const QString& text) override;
+    void print_error(const QString& line) override;
     // Characters of a message shown at the most.
     static constexpr int max_text = 1000;
 
 private:
+    QMessageBox* make_box(const QString& text);
+
     QPointer<QWidget> m_parent;
     QPointer<QMessageBox> m_box;
 };

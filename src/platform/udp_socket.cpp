@@ -5,6 +5,7 @@
 
 #include <arpa/inet.h>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <mutex>
 #include <netdb.h>
@@ -85,15 +86,44 @@ SocketError in_use(quint16 port)
 
 bool is_loopback(quint32 address) { return (ntohl(address) >> 24) == 127; }
 
+quint32 system_resolve(const QByteArray& name)
+{
+    addrinfo hints {};
+    hints.ai_family = AF_INET;
+    hints.ai_socktype = SOCK_DGRAM;
+    addrinfo* found = nullptr;
+    quint32 address = 0;
+    if (::getaddrinfo(name.constData(), nullptr, &hints, &found) == 0 && found) {
+        address = reinterpret_cast<sockaddr_in*>(found->ai_addr)->sin_addr.s_addr;
+        ::freeaddrinfo(found);
+    }
+    return address;
+}
+
+qint64 steady_ms()
+{
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+        std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
 } // namespace
 
 UdpDatagramSocket::UdpDatagramSocket(quint16 port, QObject* parent)
     : DatagramSocket(parent)
     , m_port(port)
+    , m_resolver(system_resolve)
+    , m_clock(steady_ms)
     , m_buffer(65536, Qt::Uninitialized)
     , m_shared(std::make_shared<Shared>())
 {
     m_shared->owner = this;
+}
+
+void UdpDatagramSocket::setResolver(Resolver resolver, Monotonic clock)
+{
+    m_resolver = std::move(resolver);
+    m_clock = std::move(clock);
 }
 
 UdpDatagramSocket::~UdpDatagramSocket()
@@ -112,7 +142,7 @@ bool UdpDatagramSocket::tryBind(SocketError* error)
 {
     // The port is shared only with a device on this machine (the simulator): any local program
     // that binds a shared port later takes its replies, whoever runs it.
-    const bool share = m_lookup == Lookup::Resolved && is_loopback(m_address);
+    const bool share = is_loopback(m_address);
     if (isBound() && share == m_sharing)
         return true;
     if (isBound()) {
@@ -162,13 +192,9 @@ void UdpDatagramSocket::setRemoteHost(const QString& host)
     m_waiting.clear();
     ++m_lookupId; // a lookup under way reports too late
     in_addr literal {};
-    if (::inet_aton(host.trimmed().toLatin1().constData(), &literal) != 0) {
-        m_address = literal.s_addr;
-        m_lookup = Lookup::Resolved;
-    } else {
-        m_address = 0;
-        m_lookup = Lookup::None;
-    }
+    m_named = ::inet_aton(host.trimmed().toLatin1().constData(), &literal) == 0;
+    m_address = m_named ? 0 : literal.s_addr;
+    m_lookup = m_named ? Lookup::None : Lookup::Resolved;
     SocketError error;
     if (!tryBind(&error)) {
         // Reported once the window runs, through the same event as any socket error.
@@ -191,16 +217,8 @@ void UdpDatagramSocket::startLookup()
         QTimer::singleShot(0, this, [this, id] { lookupDone(id, 0); });
         return;
     }
-    auto lookup = [shared = m_shared, id, name] {
-        addrinfo hints {};
-        hints.ai_family = AF_INET;
-        hints.ai_socktype = SOCK_DGRAM;
-        addrinfo* found = nullptr;
-        quint32 address = 0;
-        if (::getaddrinfo(name.constData(), nullptr, &hints, &found) == 0 && found) {
-            address = reinterpret_cast<sockaddr_in*>(found->ai_addr)->sin_addr.s_addr;
-            ::freeaddrinfo(found);
-        }
+    auto lookup = [shared = m_shared, id, name, resolve = m_resolver] {
+        const quint32 address = resolve(name);
         const std::lock_guard lock(shared->mutex);
         if (UdpDatagramSocket* owner = shared->owner) {
             QMetaObject::invokeMethod(
@@ -220,9 +238,13 @@ void UdpDatagramSocket::lookupDone(quint64 id, quint32 address)
 {
     if (id != m_lookupId)
         return;
-    m_address = address;
+    // A failed lookup keeps the last good answer, which stays old: the next send asks again.
+    if (address != 0) {
+        m_address = address;
+        m_answeredAt = m_clock();
+    }
     const QList<QByteArray> waiting = std::exchange(m_waiting, {});
-    if (address == 0) {
+    if (m_address == 0) {
         m_lookup = Lookup::Failed;
         if (!waiting.isEmpty())
             emit SendFailed({ 11001, QStringLiteral("Host not found: %1").arg(m_host) });
@@ -249,6 +271,8 @@ void UdpDatagramSocket::sendData(const QByteArray& data)
         throw error;
     if (m_host.isEmpty())
         throw SocketError { 11004, QStringLiteral("No remote host is set") };
+    if (m_lookup == Lookup::Resolved && m_named && m_clock() - m_answeredAt >= lookupMaxAgeMs)
+        m_lookup = Lookup::None; // asked again; until it answers, the send waits
     switch (m_lookup) {
     case Lookup::Resolved:
         send(data);

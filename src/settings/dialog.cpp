@@ -6,11 +6,38 @@
 #include "settings/globals.h"
 #include "settings/settings_file.h"
 
+#include <QAccessibleWidget>
 #include <QCheckBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QPushButton>
+#include <QStyleOptionFocusRect>
+
+namespace {
+
+// The web address: a link, reached with Tab, that shows a focus frame while it has the focus.
+class LinkLabel : public QLabel {
+public:
+    using QLabel::QLabel;
+
+protected:
+    void paintEvent(QPaintEvent* event) override
+    {
+        QLabel::paintEvent(event);
+        if (!hasFocus())
+            return;
+        QPainter painter(this);
+        QStyleOptionFocusRect frame;
+        frame.initFrom(this);
+        frame.rect = QRect(QPoint(), fontMetrics().size(0, text())).intersected(rect());
+        style()->drawPrimitive(QStyle::PE_FrameFocusRect, &frame, &painter, this);
+    }
+};
+
+} // namespace
 
 const QString Dialog::copyright_text
     = QStringLiteral("Copyright \u00a9 2026 Tembrill Connect. Alle Rechte vorbehalten.");
@@ -22,6 +49,16 @@ Dialog::Dialog(HyperlinkRef browser, QWidget* parent)
         Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
     , m_browser(std::move(browser))
 {
+    // To assistive technology the web address is a link.
+    static const bool installed = [] {
+        QAccessible::installFactory([](const QString&, QObject* object) -> QAccessibleInterface* {
+            if (auto* link = dynamic_cast<LinkLabel*>(object))
+                return new QAccessibleWidget(link, QAccessible::Link);
+            return nullptr;
+        });
+        return true;
+    }();
+    Q_UNUSED(installed);
     setWindowTitle(QStringLiteral("Tembrill Connect Einstellungen"));
     setWindowIcon(pictures::window_icon());
     setFont(ui::sans_font(8.25));
@@ -82,8 +119,17 @@ void Dialog::build_controls()
     place(ip_addr, 1800, 1080, 2295, 285);
     Label3 = add_label(copyright_text, 240, 2040, 3855, 255);
     Label3->setFont(ui::narrow_font(6.75));
-    url = add_label(web_address, 240, 2280, 3495, 255);
+    // Given its text once built: a text set while it is built is told to assistive
+    // technology before it is a link.
+    url = new LinkLabel(this);
+    url->setText(web_address);
+    url->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    url->setAutoFillBackground(true);
+    place(url, 240, 2280, 3495, 255);
     url->setFont(ui::narrow_font(8.25, true));
+    // Right after the address in the tab chain; Space and Enter open it as a click does.
+    url->setFocusPolicy(Qt::StrongFocus);
+    setTabOrder(ip_addr, url);
     QPalette blue = url->palette();
     blue.setColor(QPalette::WindowText, QColor(0, 0, 255));
     url->setPalette(blue);
@@ -113,9 +159,14 @@ FontRef Dialog::AmbientFont()
 
 bool Dialog::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == url && event->type() == QEvent::MouseButtonRelease
-        && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton
-        && url->rect().contains(static_cast<QMouseEvent*>(event)->position().toPoint())) {
+    if (watched != url)
+        return QDialog::eventFilter(watched, event);
+    const auto* mouse = static_cast<QMouseEvent*>(event);
+    const bool clicked = event->type() == QEvent::MouseButtonRelease
+        && mouse->button() == Qt::LeftButton && url->rect().contains(mouse->position().toPoint());
+    const int key = event->type() == QEvent::KeyPress ? static_cast<QKeyEvent*>(event)->key() : 0;
+    // Enter on the focused link opens it rather than pressing OK.
+    if (clicked || key == Qt::Key_Space || key == Qt::Key_Return || key == Qt::Key_Enter) {
         url_Click();
         return true;
     }
