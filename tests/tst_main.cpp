@@ -34,6 +34,7 @@ private slots:
     void files_data();
     void files();
     void killed_while_writing();
+    void working_directory_deleted();
     void told_on_stderr_data();
     void told_on_stderr();
 };
@@ -359,6 +360,21 @@ void tst_main::killed_while_writing()
         const QByteArray now = regular_file::read(file, 100).value_or("");
         QVERIFY2(now == old || now == written, now.constData());
     }
+}
+
+void tst_main::working_directory_deleted()
+{
+    // No folder, no file: the defaults, and a box that says so at close; nothing written
+    // elsewhere.
+    QTemporaryDir tmp;
+    QDir::setCurrent(tmp.path());
+    QVERIFY(QDir::current().rmdir(tmp.path()));
+    Rig rig({}, tmp.path());
+    QCOMPARE(Globals::ip_address, "192.168.1.100");
+    rig.main->close();
+    QCOMPARE(rig.boxes.shown,
+        QStringList("Settings not saved to remote.inf:\nNo such file or directory"));
+    QVERIFY(!QFile::exists("/remote.inf"));
 }
 
 void tst_main::told_on_stderr_data()
