@@ -35,6 +35,7 @@ private slots:
     void files();
     void killed_while_writing();
     void working_directory_deleted();
+    void roots_link_followed_for_a_user();
     void told_on_stderr_data();
     void told_on_stderr();
 };
@@ -375,6 +376,31 @@ void tst_main::working_directory_deleted()
     QCOMPARE(rig.boxes.shown,
         QStringList("Settings not saved to remote.inf:\nNo such file or directory"));
     QVERIFY(!QFile::exists("/remote.inf"));
+}
+
+void tst_main::roots_link_followed_for_a_user()
+{
+    // A link that root put in place (a system's own) is followed for any user; as root, a
+    // child that becomes nobody reads through it.
+    if (geteuid() != 0)
+        QSKIP("becoming another user needs root");
+    QTemporaryDir tmp;
+    QVERIFY(QFile::link("inf", tmp.filePath("remote.inf")));
+    QFile inf(tmp.filePath("inf"));
+    QVERIFY(inf.open(QIODevice::WriteOnly));
+    QCOMPARE(inf.write("x"), 1);
+    inf.close();
+    const auto through = QFile::ExeOwner | QFile::ExeGroup | QFile::ExeOther;
+    QVERIFY(QFile::setPermissions(tmp.path(), through | QFile::ReadOwner | QFile::WriteOwner));
+    const pid_t child = fork();
+    if (child == 0)
+        _exit(setresuid(65534, 65534, 65534) == 0
+                    && regular_file::read(tmp.filePath("remote.inf"), 10) == "x"
+                ? 0
+                : 1);
+    int status = 1;
+    waitpid(child, &status, 0);
+    QCOMPARE(status, 0);
 }
 
 void tst_main::told_on_stderr_data()
