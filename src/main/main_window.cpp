@@ -10,6 +10,7 @@
 #include "settings/globals.h"
 
 #include <QAccessibleWidget>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -222,6 +223,20 @@ void Main::unload()
         return;
     m_unloaded = true;
     Form_Unload();
+}
+
+void Main::bring_forward()
+{
+    if (isMinimized())
+        showNormal();
+    else
+        show();
+    raise();
+    activateWindow();
+    QTimer::singleShot(500, this, [this] {
+        if (!isActiveWindow())
+            QApplication::alert(this);
+    });
 }
 
 void Main::set_window_width()
