@@ -81,6 +81,8 @@ void BusObject::attach(Main* window, Notifier* notifier)
     m_last = signalled();
     for (auto changed : { &Main::shown_changed, &Main::status_handled })
         QObject::connect(window, changed, m_flush, qOverload<>(&QTimer::start));
+    // A closed strip is about to end: it comes forward no more, and every method refuses.
+    QObject::connect(window, &Main::unloaded, this, [this] { m_window = nullptr; });
 }
 
 bool BusObject::can(Method method) const
@@ -147,6 +149,8 @@ void BusObject::activate(const QVariantMap& platform_data)
     if (!token.isEmpty())
         qputenv("XDG_ACTIVATION_TOKEN", token.toUtf8());
     m_window->bring_forward();
+    // Used when the focus was asked for; programs started later must not inherit it.
+    qunsetenv("XDG_ACTIVATION_TOKEN");
 }
 
 void BusObject::activate_action(const QString& name, const QDBusMessage& message)
