@@ -1,8 +1,7 @@
 #!/usr/bin/env bash
-# The strip on the session bus: a bus and a runtime directory of its own, Xvfb with openbox,
-# the device simulator, and dbus-monitor in place of a notification service. A second start
-# from another folder brings the minimized strip back and ends with 0; a method sends its
-# button's datagram; the line dropped by the device is notified, a Hang up pressed is not.
+# The strip on a bus and runtime directory of its own, with openbox, the simulator, dbus-monitor
+# for a notification service: a second start brings the minimized strip back and ends with 0; a
+# method sends its button's datagram; the device dropping the line is notified, Hang up is not.
 set -euo pipefail
 client=$(readlink -f "$1")
 device=$(readlink -f "$2")
@@ -15,18 +14,12 @@ if [ -z "${BUS_SESSION:-}" ]; then
 fi
 pids=()
 trap '{ kill "${pids[@]}"; wait "${pids[@]}"; } 2>/dev/null || true; rm -rf "$HOME"' EXIT
-fail() {
-    echo "FAIL: $*"
-    cat "$HOME/device.log"
-    exit 1
-}
+fail() { echo "FAIL: $*"; exit 1; }
+# Up to 10 s for a condition: COMMAND...
+wait_for() { for _ in $(seq 100); do "$@" && return; sleep 0.1; done; "$@"; }
 ctl=(com.example.TembrillConnect /com/example/TembrillConnect com.example.TembrillConnect1)
-prop() { busctl --user get-property "${ctl[@]}" "$1" 2>&1; }
-until_prop() { # NAME VALUE
-    for _ in $(seq 100); do [ "$(prop "$1")" = "$2" ] && return; sleep 0.1; done
-    fail "$1 is $(prop "$1"), not $2"
-}
-notices() { grep -c 'member=Notify' "$HOME/notify.log" || true; }
+line_is() { [ "$(busctl --user get-property "${ctl[@]}" Line)" = "s \"$1\"" ]; }
+state_is() { xprop -id "$window" WM_STATE | grep -q "$1"; }
 
 cd "$HOME"
 openbox --sm-disable & pids+=($!)
@@ -39,38 +32,32 @@ printf '1380,2280\r\n"127.0.0.2"\r\n#TRUE#\r\n' >a/remote.inf
 (cd a && exec "$client") & pids+=($!)
 window=$(timeout 20 xdotool search --sync --all --pid "${pids[-1]}" --name '^Tembrill Connect$' |
     head -n 1) || fail "no window"
-until_prop CanConnect 'b true'
+wait_for line_is down || fail "no status"
 
 # A second start, from another folder, restores the minimized strip and ends with 0.
 xdotool windowminimize "$window"
-for _ in $(seq 50); do xprop -id "$window" WM_STATE | grep -q Iconic && break; sleep 0.1; done
-xprop -id "$window" WM_STATE | grep -q Iconic || fail "not minimized"
+wait_for state_is Iconic || fail "not minimized"
 (cd b && timeout 20 "$client") || fail "the second start ended with $?"
-for _ in $(seq 50); do xprop -id "$window" WM_STATE | grep -q Normal && break; sleep 0.1; done
-xprop -id "$window" WM_STATE | grep -q Normal || fail "not restored"
-echo "PASS: a second start brings the strip back"
+wait_for state_is Normal || fail "not restored"
 
 # A method sends the button's datagram; the device dropping the line is notified.
 busctl --user call "${ctl[@]}" Connect || fail "Connect refused"
-until_prop Line 's "up"'
+wait_for line_is up || fail "not connected"
 [ "$(grep -c 'ff ff 02 02 00  connect' device.log)" -eq 1 ] || fail "Connect sent no datagram"
 printf d >&3
-until_prop Line 's "down"'
-for _ in $(seq 50); do [ "$(notices)" -ge 1 ] && break; sleep 0.1; done
+wait_for grep -q member=Notify notify.log || fail "no notice"
 grep -A 12 member=Notify notify.log | tr -d '\n' | grep -q '"Tembrill Connect"   uint32 0'\
 '   string "com.example.TembrillConnect"   string "Line down".*"desktop-entry"' ||
-    fail "no notice of the line dropped: $(cat notify.log)"
-echo "PASS: a method sends, the line dropped is notified"
+    fail "not the notice of the line dropped: $(cat notify.log)"
 
-# Hang up pressed on the strip says nothing; the next drop by the device is the second notice.
+# Hang up pressed on the strip says nothing: the next notice is that of a refused action.
 busctl --user call "${ctl[@]}" Connect
-until_prop Line 's "up"'
+wait_for line_is up || fail "not connected again"
 xdotool mousemove --window "$window" 84 9 click 1
-until_prop Line 's "down"'
+wait_for line_is down || fail "not hung up"
 grep -q 'ff ff 03 03 00  hang up' device.log || fail "Hang up was not pressed"
-busctl --user call "${ctl[@]}" Connect
-until_prop Line 's "up"'
-printf d >&3
-for _ in $(seq 50); do [ "$(notices)" -ge 2 ] && break; sleep 0.1; done
-[ "$(notices)" -eq 2 ] || fail "$(notices) notices, not 2: $(cat notify.log)"
-echo "PASS: Hang up pressed is not notified"
+busctl --user call "${ctl[0]}" "${ctl[1]}" org.freedesktop.Application ActivateAction "sava{sv}" \
+    hang-up 0 0 && fail "hang-up acted on a line that is down"
+wait_for grep -q '"Not hung up"' notify.log || fail "no notice of the refused action"
+[ "$(grep -c member=Notify notify.log)" -eq 2 ] || fail "a notice too many: $(cat notify.log)"
+echo "bus: one strip, a method, the notices as expected"
