@@ -105,8 +105,7 @@ void tst_desktop::methods()
                                    { method.mid(7), QVariantList(), QVariantMap() })
                                       : through_bus(bus_names::control, method, {});
     QCOMPARE(reply.errorName(), error);
-    QCOMPARE(rig.socket.sent.value(0).toHex(), sent);
-    QCOMPARE(rig.socket.sent.size(), sent.isEmpty() ? 0 : 1);
+    QCOMPARE(rig.socket.sent.join().toHex(), sent);
     QVERIFY(rig.boxes.shown.isEmpty());
     if (then == "fail")
         QCOMPARE(reply.errorMessage(), "Error sending data:\r 10065: No route to host");
@@ -156,25 +155,20 @@ void tst_desktop::notices_data()
     // Each step: "LINE SECOND" states of a status, "sent COMMAND" or "forget".
     QTest::addColumn<QStringList>("steps");
     QTest::addColumn<QStringList>("notices");
-    QTest::newRow("first status") << QStringList { "up up" } << QStringList {};
-    QTest::newRow("device drops the line") << QStringList { "down down", "dialing down", "up down",
-        "down down" } << QStringList { "LineDropped" };
-    QTest::newRow("user hangs up")
-        << QStringList { "up down", "sent hang-up", "down down" } << QStringList {};
-    QTest::newRow("both at once") << QStringList { "up up", "down down" }
-                                  << QStringList { "LineAndSecondDropped" };
-    QTest::newRow("call fails") << QStringList { "down down", "dialing down", "down down" }
-                                << QStringList { "CallFailed" };
-    QTest::newRow("hung up before the call began") << QStringList { "down down", "sent hang-up",
-        "dialing down", "up down", "down down" } << QStringList { "LineDropped" };
-    QTest::newRow("second channel drops")
-        << QStringList { "up up", "up down" } << QStringList { "SecondDropped" };
-    QTest::newRow("singlelink, then the line drops") << QStringList { "up up", "sent singlelink",
-        "up down", "down down" } << QStringList { "LineDropped" };
-    QTest::newRow("second call fails")
-        << QStringList { "up down", "up dialing", "up down" } << QStringList { "SecondCallFailed" };
-    QTest::newRow("new address") << QStringList { "up up", "forget", "down down" }
-                                 << QStringList {};
+    auto row = [](const char* name, const QStringList& steps, const QStringList& notices) {
+        QTest::newRow(name) << steps << notices;
+    };
+    row("first status", { "up up" }, {});
+    row("device drops", { "down down", "dialing down", "up down", "down down" }, { "LineDropped" });
+    row("user hangs up", { "up down", "sent hang-up", "down down" }, {});
+    row("both at once", { "up up", "down down" }, { "LineAndSecondDropped" });
+    row("call fails", { "down down", "dialing down", "down down" }, { "CallFailed" });
+    row("hung up before the call", { "down down", "sent hang-up", "dialing down", "down down" },
+        { "CallFailed" });
+    row("second drops", { "up up", "up down" }, { "SecondDropped" });
+    row("singlelink", { "up up", "sent singlelink", "up down", "down down" }, { "LineDropped" });
+    row("second call fails", { "up down", "up dialing", "up down" }, { "SecondCallFailed" });
+    row("new address", { "up up", "forget", "down down" }, {});
 }
 
 void tst_desktop::notices()
