@@ -79,8 +79,13 @@ void BusObject::attach(Main* window, Notifier* notifier)
     m_window = window;
     m_notifier = notifier;
     m_last = signalled();
+    // Started once a turn, not restarted: a flood of changes cannot put the signal off.
+    auto schedule = [this] {
+        if (!m_flush->isActive())
+            m_flush->start();
+    };
     for (auto changed : { &Main::shown_changed, &Main::status_handled })
-        QObject::connect(window, changed, m_flush, qOverload<>(&QTimer::start));
+        QObject::connect(window, changed, this, schedule);
     // A closed strip is about to end: it comes forward no more, and every method refuses.
     QObject::connect(window, &Main::unloaded, this, [this] { m_window = nullptr; });
 }
