@@ -49,13 +49,13 @@ void NoticeJudge::sent(qint16 command)
 
 Notice NoticeJudge::status(LampState line, LampState second)
 {
-    const bool first = m_line == LampState::NoStatus;
     const bool line_down = m_line == LampState::Lit && line != LampState::Lit;
     const bool call_failed = m_line == LampState::SettingUp && line == LampState::Unlit;
     const bool second_ended = (m_second == LampState::Lit && second != LampState::Lit)
         || (m_second == LampState::SettingUp && second == LampState::Unlit);
-    const bool line_news = !first && !m_line_by_user;
-    const bool second_news = !first && !m_second_by_user && second_ended;
+    // After no status (start, a new address) nothing was up or being set up: no news.
+    const bool line_news = !m_line_by_user;
+    const bool second_news = !m_second_by_user && second_ended;
     Notice notice = Notice::None;
     if (line_news && line_down)
         notice = second_news ? Notice::LineAndSecondDropped : Notice::LineDropped;
