@@ -27,6 +27,7 @@ dbus-monitor --session "interface='org.freedesktop.Notifications'" >notify.log &
 mkfifo keys
 "$device" --dial-time 300 <keys >device.log & pids+=($!)
 exec 3>keys
+wait_for wmctrl -m >/dev/null 2>&1 || fail "no window manager"
 mkdir a b
 printf '1380,2280\r\n"127.0.0.2"\r\n#TRUE#\r\n' >a/remote.inf
 (cd a && exec "$client") & pids+=($!)
@@ -35,6 +36,7 @@ window=$(timeout 20 xdotool search --sync --all --pid "${pids[-1]}" --name '^Tem
 wait_for line_is down || fail "no status"
 
 # A second start, from another folder, restores the minimized strip and ends with 0.
+wait_for state_is Normal || fail "not managed: $(xprop -id "$window" WM_STATE)"
 xdotool windowminimize "$window"
 wait_for state_is Iconic || fail "not minimized"
 (cd b && timeout 20 "$client") || fail "the second start ended with $?"
