@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The strip on a bus and runtime directory of its own, with openbox, the simulator, dbus-monitor
-# for a notification service: a second start brings the minimized strip back and ends with 0; a
-# method sends its button's datagram; the device dropping the line is notified, Hang up is not.
+# on the bus: a second start brings the minimized strip back, with its startup id, and ends with
+# 0; a method sends its button's datagram; the device dropping the line is notified, Hang up not.
 set -euo pipefail
 client=$(readlink -f "$1")
 device=$(readlink -f "$2")
@@ -23,7 +23,8 @@ state_is() { xprop -id "$window" WM_STATE | grep -q "$1"; }
 
 cd "$HOME"
 openbox --sm-disable & pids+=($!)
-dbus-monitor --session "interface='org.freedesktop.Notifications'" >notify.log & pids+=($!)
+dbus-monitor --session "interface='org.freedesktop.Notifications'" "member='Activate'" >bus.log &
+pids+=($!)
 mkfifo keys
 "$device" --dial-time 300 <keys >device.log & pids+=($!)
 exec 3>keys
@@ -39,7 +40,8 @@ wait_for line_is down || fail "no status"
 wait_for state_is Normal || fail "not managed: $(xprop -id "$window" WM_STATE)"
 xdotool windowminimize "$window"
 wait_for state_is Iconic || fail "not minimized"
-(cd b && timeout 20 "$client") || fail "the second start ended with $?"
+(cd b && DESKTOP_STARTUP_ID=strip_TIME1 timeout 20 "$client") || fail "second start: $?"
+grep -A 6 member=Activate bus.log | grep -q '"strip_TIME1"' || fail "no startup id: $(cat bus.log)"
 wait_for state_is Normal || fail "not restored"
 
 # A method sends the button's datagram; the device dropping the line is notified.
@@ -47,10 +49,10 @@ busctl --user call "${ctl[@]}" Connect || fail "Connect refused"
 wait_for line_is up || fail "not connected"
 [ "$(grep -c 'ff ff 02 02 00  connect' device.log)" -eq 1 ] || fail "Connect sent no datagram"
 printf d >&3
-wait_for grep -q member=Notify notify.log || fail "no notice"
-grep -A 12 member=Notify notify.log | tr -d '\n' | grep -q '"Tembrill Connect"   uint32 0'\
+wait_for grep -q member=Notify bus.log || fail "no notice"
+grep -A 12 member=Notify bus.log | tr -d '\n' | grep -q '"Tembrill Connect"   uint32 0'\
 '   string "com.example.TembrillConnect"   string "Line down".*"desktop-entry"' ||
-    fail "not the notice of the line dropped: $(cat notify.log)"
+    fail "not the notice of the line dropped: $(cat bus.log)"
 
 # Hang up pressed on the strip says nothing: the next notice is that of a refused action.
 busctl --user call "${ctl[@]}" Connect
@@ -60,6 +62,6 @@ wait_for line_is down || fail "not hung up"
 grep -q 'ff ff 03 03 00  hang up' device.log || fail "Hang up was not pressed"
 busctl --user call "${ctl[0]}" "${ctl[1]}" org.freedesktop.Application ActivateAction "sava{sv}" \
     hang-up 0 0 && fail "hang-up acted on a line that is down"
-wait_for grep -q '"Not hung up"' notify.log || fail "no notice of the refused action"
-[ "$(grep -c member=Notify notify.log)" -eq 2 ] || fail "a notice too many: $(cat notify.log)"
+wait_for grep -q '"Not hung up"' bus.log || fail "no notice of the refused action"
+[ "$(grep -c member=Notify bus.log)" -eq 2 ] || fail "a notice too many: $(cat bus.log)"
 echo "bus: one strip, a method, the notices as expected"
