@@ -17,8 +17,9 @@ trap '{ kill "${pids[@]}"; wait "${pids[@]}"; } 2>/dev/null || true; rm -rf "$HO
 fail() { echo "FAIL: $*"; exit 1; }
 # Up to 10 s for a condition: COMMAND...
 wait_for() { for _ in $(seq 100); do "$@" && return; sleep 0.1; done; "$@"; }
-ctl=(com.example.TembrillConnect /com/example/TembrillConnect com.example.TembrillConnect1)
-line_is() { [ "$(busctl --user get-property "${ctl[@]}" Line)" = "s \"$1\"" ]; }
+app=com.example.TembrillConnect
+strip() { gdbus call --session -d $app -o /com/example/TembrillConnect -m "$@"; }
+line_is() { [ "$(strip org.freedesktop.DBus.Properties.Get ${app}1 Line)" = "(<'$1'>,)" ]; }
 state_is() { xprop -id "$window" WM_STATE | grep -q "$1"; }
 
 cd "$HOME"
@@ -45,7 +46,7 @@ grep -A 6 member=Activate bus.log | grep -q '"strip_TIME1"' || fail "no startup 
 wait_for state_is Normal || fail "not restored"
 
 # A method sends the button's datagram; the device dropping the line is notified.
-busctl --user call "${ctl[@]}" Connect || fail "Connect refused"
+strip ${app}1.Connect || fail "Connect refused"
 wait_for line_is up || fail "not connected"
 [ "$(grep -c 'ff ff 02 02 00  connect' device.log)" -eq 1 ] || fail "Connect sent no datagram"
 printf d >&3
@@ -55,13 +56,13 @@ grep -A 12 member=Notify bus.log | tr -d '\n' | grep -q '"Tembrill Connect"   ui
     fail "not the notice of the line dropped: $(cat bus.log)"
 
 # Hang up pressed on the strip says nothing: the next notice is that of a refused action.
-busctl --user call "${ctl[@]}" Connect
+strip ${app}1.Connect
 wait_for line_is up || fail "not connected again"
 xdotool mousemove --window "$window" 84 9 click 1
 wait_for line_is down || fail "not hung up"
 grep -q 'ff ff 03 03 00  hang up' device.log || fail "Hang up was not pressed"
-busctl --user call "${ctl[0]}" "${ctl[1]}" org.freedesktop.Application ActivateAction "sava{sv}" \
-    hang-up 0 0 && fail "hang-up acted on a line that is down"
+strip org.freedesktop.Application.ActivateAction hang-up '[]' '{}' &&
+    fail "hang-up acted on a line that is down"
 wait_for grep -q '"Not hung up"' bus.log || fail "no notice of the refused action"
 [ "$(grep -c member=Notify bus.log)" -eq 2 ] || fail "a notice too many: $(cat bus.log)"
 echo "bus: one strip, a method, the notices as expected"
