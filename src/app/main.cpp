@@ -1,3 +1,4 @@
+#include "desktop/session.h"
 #include "main/main_window.h"
 #include "platform/hyperlink.h"
 #include "platform/message_boxes.h"
@@ -9,6 +10,7 @@
 #include <QApplication>
 #include <QSessionManager>
 
+#include <cstdio>
 #include <cstdlib>
 
 namespace {
@@ -63,12 +65,23 @@ int main(int argc, char* argv[])
     // when the window has been closed and its settings written.
     app.setQuitOnLastWindowClosed(false);
 
+    // One strip a session: a second start brings the first one forward and ends, before it
+    // reads remote.inf or binds the port.
+    DesktopSession desktop;
+    const DesktopSession::Start start = desktop.start();
+    if (start == DesktopSession::Start::Failed)
+        std::fprintf(stderr, "tembrill-connect: the running strip does not answer: %s\n",
+            qPrintable(desktop.error()));
+    if (start != DesktopSession::Start::Alone)
+        return start == DesktopSession::Start::Activated ? 0 : 1;
+
     UdpDatagramSocket socket;
     SystemTime clock;
     WidgetMessageBoxes boxes;
     ModalSettingsOpener settings(std::make_shared<DesktopHyperlink>());
 
     Main window({ &socket, &clock, &boxes, &settings });
+    desktop.attach(&window);
     QObject::connect(&window, &Main::unloaded, &app, &QCoreApplication::quit, Qt::QueuedConnection);
     // Shutdown and Ctrl+C close the window as its close box does. The session manager's
     // request to save comes at a checkpoint too, and before a logout that may yet be cancelled:

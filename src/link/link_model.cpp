@@ -32,6 +32,7 @@ void LinkModel::handle_status(const Reply& reply, const TimeSource& clock)
     }
     if (type < reply_repoll || type > reply_full_status)
         return;
+    ++statuses_handled;
 
     if (flags & flag_link_up) {
         if (!link_up) {
@@ -69,6 +70,7 @@ void LinkModel::handle_status(const Reply& reply, const TimeSource& clock)
 
     if (type == reply_full_status) {
         status_seen = true;
+        rights_known = true;
         update_buttons(flags);
     }
 }
@@ -114,6 +116,7 @@ void LinkModel::reset_constat()
     display.connected = Lamp::Red;
     display.multilinked = Lamp::Red;
     display.line = display.second = LampState::NoStatus;
+    rights_known = false;
 }
 
 void LinkModel::restart_polling()

@@ -43,6 +43,10 @@ public:
     bool multilink_up = false;
     bool dialing = false;
     bool status_seen = false;
+    // A full status has come since start or since the address changed: the rights are known.
+    bool rights_known = false;
+    // Statuses handled (types 253 and 254), counted for those who watch the link.
+    quint64 statuses_handled = 0;
     double online_secs = 0;
     qint32 online_start = 0;
     double multilink_secs = 0;

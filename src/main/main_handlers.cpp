@@ -6,6 +6,7 @@
 
 #include "main/lamp_view.h"
 
+#include "link/duration.h"
 #include "platform/datagram_socket.h"
 #include "platform/message_boxes.h"
 #include "platform/regular_file.h"
@@ -32,6 +33,14 @@ const QString& meaning(LampState state)
     static const QString said[] = { QStringLiteral("no status yet"), QStringLiteral("unlit"),
         QStringLiteral("lit"), QStringLiteral("call being set up") };
     return said[size_t(state)];
+}
+
+QString send_error_text(int number, const QString& description)
+{
+    const QString num
+        = number < 0 ? QString::number(number) : QLatin1Char(' ') + QString::number(number);
+    return QStringLiteral("Error sending data:") + QChar(13) + num + QStringLiteral(": ")
+        + description;
 }
 
 // Switches a timer on without restarting a running one, or off.
@@ -122,6 +131,7 @@ void Main::CallOption_Click()
         reset_constat();
         model.restart_polling();
         show_link();
+        emit shown_changed();
     }
 }
 
@@ -137,28 +147,63 @@ void Main::multilink_Click() { send_command(wire::command_marker, model.multilin
 
 void Main::send_command(const qint16& marker, const qint16& code)
 {
-    const QByteArray data = wire::command_bytes(marker, code);
+    if (const std::optional<SocketError> e = send(marker, code))
+        show_send_error(e->number, e->description);
+}
+
+std::optional<SocketError> Main::send(qint16 marker, qint16 code)
+{
     try {
-        socket->sendData(data);
+        socket->sendData(wire::command_bytes(marker, code));
     } catch (const SocketError& e) {
-        show_send_error(e.number, e.description);
+        return e;
     }
+    emit command_sent(code);
+    return std::nullopt;
 }
 
 void Main::show_send_error(int number, const QString& description)
 {
     if (number == 126)
         return;
-    const QString num
-        = number < 0 ? QString::number(number) : QLatin1Char(' ') + QString::number(number);
-    m_boxes->show_message(QStringLiteral("Error sending data:") + QChar(13) + num
-        + QStringLiteral(": ") + description);
+    m_boxes->show_message(send_error_text(number, description));
 }
 
 void Main::socket_DataArrival(qint32)
 {
+    const quint64 handled = model.statuses_handled;
     model.socket_DataArrival(socket->getData(), *m_clock);
     show_link();
+    if (model.statuses_handled != handled)
+        emit status_handled();
+}
+
+WouldSend Main::would_send(Button button) const
+{
+    const bool line = button == Button::Connect;
+    const bool enabled = line ? model.display.connect_enabled : model.display.multilink_enabled;
+    return { line ? model.connect_command() : model.multilink_command(),
+        !model.rights_known ? Refusal::NoStatus
+            : enabled       ? Refusal::None
+                            : Refusal::NotAllowed };
+}
+
+QString Main::send_button(Button button)
+{
+    const qint16 code
+        = button == Button::Connect ? model.connect_command() : model.multilink_command();
+    const std::optional<SocketError> e = send(wire::command_marker, code);
+    return e ? send_error_text(e->number, e->description) : QString();
+}
+
+quint32 Main::line_seconds() const
+{
+    return quint32(std::max(0, round_half_even(model.online_secs)));
+}
+
+quint32 Main::second_seconds() const
+{
+    return quint32(std::max(0, round_half_even(model.multilink_secs)));
 }
 
 void Main::socket_Error(
@@ -224,6 +269,7 @@ void Main::show_link()
     if (d.line != m_shown.line || d.second != m_shown.second)
         m_announce->start();
     m_shown = d;
+    emit shown_changed();
 }
 
 void Main::announce_link()

@@ -10,6 +10,7 @@
 #include "settings/globals.h"
 
 #include <QAccessibleWidget>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -235,6 +236,20 @@ void Main::unload()
         return;
     m_unloaded = true;
     tell_not_saved(Form_Unload(), false);
+}
+
+void Main::bring_forward()
+{
+    if (isMinimized())
+        showNormal();
+    else
+        show();
+    raise();
+    activateWindow();
+    QTimer::singleShot(500, this, [this] {
+        if (!isActiveWindow())
+            QApplication::alert(this);
+    });
 }
 
 void Main::set_window_width()

@@ -15,9 +15,11 @@
 #include <QWidget>
 
 #include <array>
+#include <optional>
 
 class DatagramSocket;
 class LampView;
+struct SocketError;
 class MessageBoxes;
 class QLabel;
 class QPushButton;
@@ -31,6 +33,20 @@ struct MainServices {
     TimeSource* clock = nullptr;
     MessageBoxes* boxes = nullptr;
     SettingsOpener* settings = nullptr;
+};
+
+// The two command buttons, as callers other than a click name them.
+enum class Button : quint8 { Connect, Multilink };
+
+// Why a caller other than a click may not send a button's command now: no full status since
+// start or since the address changed (the device's rights are unknown), or the button is
+// disabled by the device's rights.
+enum class Refusal : quint8 { None, NoStatus, NotAllowed };
+
+// What a button would send now, and whether a caller other than a click may send it.
+struct WouldSend {
+    qint16 command = 0;
+    Refusal refusal = Refusal::None;
 };
 
 // The strip window: settings button, logo, two lamps, two command buttons, two duration labels.
@@ -62,6 +78,20 @@ public:
     // cancelled.
     bool save_settings();
 
+    // What the desktop around the window (the session bus) uses; none of it opens a box.
+    WouldSend would_send(Button button) const;
+    // Sends what the button would send now, as its click does; a failure is returned instead
+    // of shown: the text the send-error box would show, or an empty string.
+    QString send_button(Button button);
+    // Restores a minimized window, raises it and asks for the focus; where the desktop does
+    // not give it, the window asks for attention.
+    void bring_forward();
+    LampState line_state() const { return model.display.line; }
+    LampState second_state() const { return model.display.second; }
+    // The seconds the duration labels show, kept after a count stops.
+    quint32 line_seconds() const;
+    quint32 second_seconds() const;
+
     // Controls.
     QPushButton* CallOption = nullptr;
     QPushButton* connect = nullptr;
@@ -82,6 +112,12 @@ public:
 signals:
     // The window has been closed and the settings written: the program ends.
     void unloaded();
+    // What the window shows, or the address, has changed.
+    void shown_changed();
+    // A status from the device has been handled (after shown_changed, if it changed anything).
+    void status_handled();
+    // A command datagram has left (or waits for the address to be looked up), by any route.
+    void command_sent(qint16 command);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -121,6 +157,7 @@ private:
     void tell_not_saved(const QString& why, bool in_a_box);
     void socket_DataArrival(qint32 bytesTotal);
     void send_command(const qint16& marker, const qint16& code);
+    std::optional<SocketError> send(qint16 marker, qint16 code);
     void socket_Error(qint16 number, const QString& description, qint32 scode,
         const QString& source, const QString& helpFile, qint32 helpContext, bool* cancelDisplay);
     void show_send_error(int number, const QString& description);
