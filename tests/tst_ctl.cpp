@@ -119,7 +119,8 @@ void tst_ctl::tool_data()
     row("wait, call failed", wait, { "down", "down", "dialing", "down" }, 1, {},
         "Could not connect: the call ended without the line up", connect);
     row("wait, down before dialing", wait, { "down", "down", "dialing", "up" }, 0, {}, {}, connect);
-    row("wait, already up", wait, up, 0, {}, {}, connect, bus_names::already_done);
+    row("wait, already up", { "connect", "--wait", "--timeout=86400" }, up, 0, {}, {}, connect,
+        bus_names::already_done);
     row("wait, not allowed", wait, { "down" }, 1, {}, "NotAllowed", connect,
         bus_names::not_allowed);
     row("wait, timed out", { "connect", "--wait", "--timeout=1" }, { "down", "dialing" }, 75, {},

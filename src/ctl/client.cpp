@@ -31,9 +31,6 @@ QDBusMessage Client::call(const char* interface, const char* method, const QVari
 
 void Client::watch()
 {
-    if (m_watching)
-        return;
-    m_watching = true;
     // Subscribed before reading, so that no change falls between the two.
     m_bus.connect(QString::fromLatin1(bus_names::service), QString::fromLatin1(bus_names::path),
         QString::fromLatin1(propertiesInterface), QStringLiteral("PropertiesChanged"), this,

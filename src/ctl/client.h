@@ -17,7 +17,8 @@ public:
     QDBusMessage call(const char* interface, const char* method, const QVariantList& args = {});
     // Reads what the client shows; not running when it does not answer (the reply says why).
     ClientState read(QDBusMessage* reply = nullptr);
-    // Follows the client's changes, its start and its end, and reads what it shows now.
+    // Follows the client's changes, its start and its end, and reads what it shows now. Called
+    // once.
     void watch();
     const ClientState& state() const { return m_state; }
 
@@ -36,5 +37,4 @@ private:
 
     QDBusConnection m_bus;
     ClientState m_state;
-    bool m_watching = false;
 };
