@@ -80,7 +80,14 @@ void Client::propertiesChanged(
         return;
     // The durations change without a signal: the line printed for this change shows them now.
     const ClientState now = read();
+    if (!now.running) {
+        update(next);
+        return;
+    }
     next.lineSeconds = now.lineSeconds;
     next.secondChannelSeconds = now.secondChannelSeconds;
     update(next);
+    // Qt may hand on two signals that come close together in the other order; what the client
+    // shows now comes last, so that a late signal leaves no stale state behind.
+    update(now);
 }
