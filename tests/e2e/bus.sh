@@ -1,10 +1,13 @@
 #!/usr/bin/env bash
 # The strip on a bus and runtime directory of its own, with openbox, the simulator, dbus-monitor
-# on the bus: a second start brings the minimized strip back, with its startup id, and ends with
-# 0; a method sends its button's datagram; the device dropping the line is notified, Hang up not.
+# on the bus: the control tool's menu action starts the strip through the menu launcher and
+# connects once the device answers; a second start brings the minimized strip back, with its
+# startup id, and ends with 0; the tool's commands send their button's datagram or are refused;
+# the device dropping the line is notified, Hang up not.
 set -euo pipefail
 client=$(readlink -f "$1")
 device=$(readlink -f "$2")
+ctl=$(readlink -f "$3")
 if [ -z "${BUS_SESSION:-}" ]; then
     export BUS_SESSION=1 HOME=$(mktemp -d)
     export XDG_RUNTIME_DIR=$HOME/runtime
@@ -30,12 +33,17 @@ mkfifo keys
 "$device" --dial-time 300 <keys >device.log & pids+=($!)
 exec 3>keys
 wait_for wmctrl -m >/dev/null 2>&1 || fail "no window manager"
-mkdir a b
+mkdir a b bin
 printf '1380,2280\r\n"127.0.0.2"\r\n#TRUE#\r\n' >a/remote.inf
-(cd a && exec "$client") & pids+=($!)
+# The menu launcher's stand-in starts the client in the menu's folder, a/.
+printf '#!/bin/sh\ncd "%s/a" && exec "%s"\n' "$HOME" "$client" >bin/tembrill-connect-menu
+chmod +x bin/tembrill-connect-menu
+PATH=$HOME/bin:$PATH "$ctl" --from-menu connect || fail "the menu's Connect: $?"
+[ "$(grep -c 'ff ff 02 02 00  connect' device.log)" -eq 1 ] || fail "no Connect from the menu"
+pids+=("$(pgrep -n -f "^$client")") || fail "no client"
 window=$(timeout 20 xdotool search --sync --all --pid "${pids[-1]}" --name '^Tembrill Connect$' |
     head -n 1) || fail "no window"
-wait_for line_is down || fail "no status"
+wait_for line_is up || fail "not connected from the menu"
 
 # A second start, from another folder, restores the minimized strip and ends with 0.
 wait_for state_is Normal || fail "not managed: $(xprop -id "$window" WM_STATE)"
@@ -45,10 +53,11 @@ wait_for state_is Iconic || fail "not minimized"
 grep -A 6 member=Activate bus.log | grep -q '"strip_TIME1"' || fail "no startup id: $(cat bus.log)"
 wait_for state_is Normal || fail "not restored"
 
-# A method sends the button's datagram; the device dropping the line is notified.
-strip ${app}1.Connect || fail "Connect refused"
-wait_for line_is up || fail "not connected"
-[ "$(grep -c 'ff ff 02 02 00  connect' device.log)" -eq 1 ] || fail "Connect sent no datagram"
+# The tool: a refusal is status 1 and sends nothing; the status as a status bar reads it. The
+# device dropping the line is notified.
+"$ctl" connect 2>/dev/null && fail "Connect on a line that is up"
+[ "$(grep -c 'ff ff 02 02 00  connect' device.log)" -eq 1 ] || fail "a refused Connect was sent"
+"$ctl" status --json | grep -q '"line":"up"' || fail "status: $("$ctl" status --json)"
 printf d >&3
 wait_for grep -q member=Notify bus.log || fail "no notice"
 grep -A 12 member=Notify bus.log | tr -d '\n' | grep -q '"Tembrill Connect"   uint32 0'\
@@ -56,7 +65,9 @@ grep -A 12 member=Notify bus.log | tr -d '\n' | grep -q '"Tembrill Connect"   ui
     fail "not the notice of the line dropped: $(cat bus.log)"
 
 # Hang up pressed on the strip says nothing: the next notice is that of a refused action.
-strip ${app}1.Connect
+wait_for line_is down || fail "not dropped"
+"$ctl" connect || fail "the tool's Connect: $?"
+[ "$(grep -c 'ff ff 02 02 00  connect' device.log)" -eq 2 ] || fail "Connect sent no datagram"
 wait_for line_is up || fail "not connected again"
 xdotool mousemove --window "$window" 84 9 click 1
 wait_for line_is down || fail "not hung up"
