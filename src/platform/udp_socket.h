@@ -29,7 +29,6 @@ public:
     QByteArray getData() override { return m_pending; }
 
     bool isBound() const { return m_fd >= 0; }
-    int handle() const { return m_fd; }
 
     // Most datagrams handled per event-loop turn, so a flood cannot starve timers or painting.
     static constexpr int maxDatagramsPerTurn = 32;
