@@ -58,7 +58,6 @@ public:
     // cancelled.
     bool save_settings() { return write_settings(); }
 
-    // Controls.
     QPushButton* CallOption = nullptr;
     QPushButton* connect = nullptr;
     QPushButton* multilink = nullptr;
@@ -67,6 +66,8 @@ public:
     QLabel* online_time = nullptr;
     QLabel* multilink_time = nullptr;
     QLabel* Image3 = nullptr;
+    // Hidden, never read by anything but the lamps: each holds one lamp picture, which the lamps
+    // take from it (picture()).
     QLabel* led_on = nullptr;
     QLabel* led_off = nullptr;
     QLabel* led_red = nullptr;
@@ -95,8 +96,6 @@ private:
     void name_controls();
     void build_timers();
     void wire_events();
-    void place(QWidget* widget, int left, int top, int width, int height);
-    QLabel* add_label(const QString& text, int left, int top, int width, int height);
     void place_window(float top, float left, bool wide);
     void apply_width();
     // Puts what changed in the model's display on the widgets and switches the timers.
