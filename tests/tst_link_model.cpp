@@ -1,6 +1,5 @@
 #include "platform_fakes.h"
 
-#include "link/duration.h"
 #include "link/link_model.h"
 
 #include <QTest>
@@ -101,8 +100,6 @@ private slots:
     void polling();
     void lamps_data();
     void lamps();
-    void format_duration_data();
-    void format_duration();
 };
 
 void tst_link_model::display_data()
@@ -119,38 +116,34 @@ void tst_link_model::display_data()
               QTest::addRow("%s, full status", state)
                   << int(reply_full_status) << flags << shown << connect << multilink;
           };
-    rows("idle", 0,
-        { { "unlit", "unlit" }, { "Connect", "Multilink" }, { cmd_connect, cmd_multilink }, false,
-            false, false },
-        right_connect, right_multilink);
-    rows("line dialing", dialing,
-        { { "blink", "unlit" }, { "Hang up", "Multilink" }, { cmd_hang_up, cmd_multilink }, true,
-            false, false },
+    // Captions and the commands their buttons send.
+    const QStringList idle { "Connect", "Multilink" };
+    const QList<int> idle_sends { cmd_connect, cmd_multilink };
+    const QStringList line { "Hang up", "Multilink" };
+    const QList<int> line_sends { cmd_hang_up, cmd_multilink };
+    const QStringList both { "Hang up", "Singlelink" };
+    const QList<int> both_sends { cmd_hang_up, cmd_singlelink };
+    rows("idle", 0, { { "unlit", "unlit" }, idle, idle_sends, false, false, false }, right_connect,
+        right_multilink);
+    rows("line dialing", dialing, { { "blink", "unlit" }, line, line_sends, true, false, false },
         right_hang_up, 0);
-    rows("line up", up,
-        { { "lit", "unlit" }, { "Hang up", "Multilink" }, { cmd_hang_up, cmd_multilink }, false,
-            true, false },
-        right_hang_up, right_multilink);
+    rows("line up", up, { { "lit", "unlit" }, line, line_sends, false, true, false }, right_hang_up,
+        right_multilink);
     rows("second dialing", up | dialing,
-        { { "lit", "blink" }, { "Hang up", "Singlelink" }, { cmd_hang_up, cmd_singlelink }, true,
-            true, false },
-        right_hang_up, right_singlelink);
-    rows("both up", up | second,
-        { { "lit", "lit" }, { "Hang up", "Singlelink" }, { cmd_hang_up, cmd_singlelink }, false,
-            true, true },
+        { { "lit", "blink" }, both, both_sends, true, true, false }, right_hang_up,
+        right_singlelink);
+    rows("both up", up | second, { { "lit", "lit" }, both, both_sends, false, true, true },
         right_hang_up, right_singlelink);
     rows("both up, dialing", up | dialing | second,
-        { { "lit", "blink" }, { "Hang up", "Singlelink" }, { cmd_hang_up, cmd_singlelink }, true,
-            true, true },
-        right_hang_up, right_singlelink);
+        { { "lit", "blink" }, both, both_sends, true, true, true }, right_hang_up,
+        right_singlelink);
     rows("second only", second,
         { { "unlit", "lit" }, { "Connect", "Singlelink" }, { cmd_connect, cmd_singlelink }, false,
             false, true },
         right_connect, right_singlelink);
     rows("second up, line dialing", dialing | second,
-        { { "blink", "lit" }, { "Hang up", "Singlelink" }, { cmd_hang_up, cmd_singlelink }, true,
-            false, true },
-        right_hang_up, right_singlelink);
+        { { "blink", "lit" }, both, both_sends, true, false, true }, right_hang_up,
+        right_singlelink);
 }
 
 void tst_link_model::display()
@@ -242,6 +235,9 @@ void tst_link_model::durations_data()
     QTest::newRow("a day and an hour")
         << Steps { at(36000, 10), status(reply_status, both), at(39600, 11), count }
         << QStringList { "25:00:00", "25:00:00" } << true;
+    QTest::newRow("a hundred hours")
+        << Steps { at(0), status(reply_status, up), at(14400, 5), count }
+        << QStringList { "100:00:00", "00:00:00" } << false;
 }
 
 void tst_link_model::durations()
@@ -304,23 +300,6 @@ void tst_link_model::lamps()
     LinkModel m = started();
     run(m, steps);
     QCOMPARE(QStringList({ name(m.display.connected), name(m.display.multilinked) }), lamps);
-}
-
-void tst_link_model::format_duration_data()
-{
-    QTest::addColumn<int>("secs");
-    QTest::addColumn<QString>("text");
-    QTest::newRow("61") << 61 << "00:01:01";
-    QTest::newRow("360000") << 360000 << "100:00:00";
-    QTest::newRow("-1") << -1 << "-01:59:59";
-    QTest::newRow("largest") << 2147483647 << "596523:14:07";
-}
-
-void tst_link_model::format_duration()
-{
-    QFETCH(int, secs);
-    QFETCH(QString, text);
-    QCOMPARE(::format_duration(secs), text);
 }
 
 QTEST_APPLESS_MAIN(tst_link_model)

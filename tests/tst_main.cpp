@@ -69,8 +69,8 @@ QStringList widgets(const Main& m)
         "Timer3: " + yes(m.Timer3->isActive()) };
 }
 
-// A display in which the fields of each pair differ, so a change compared with the wrong field
-// of its pair is missed.
+// A display in which the fields of each pair differ: a change check that compares a field with
+// its partner fails.
 const LinkDisplay base { .connected = Lamp::Lit,
     .line = LampState::NoStatus,
     .second = LampState::SettingUp,
