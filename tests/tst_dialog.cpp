@@ -93,7 +93,7 @@ void tst_dialog::closing_data()
     const QTestEventList twice = keys({ Qt::Key_Return, Qt::Key_Return }); // one box at a time
     const QString old = "192.168.1.100";
     QTest::newRow("Enter is OK: stored exactly")
-        << " Gerät ÿ " << false << false << enter << Stored { " Gerät ÿ ", false, true } << false;
+        << " ÿ 1 " << false << false << enter << Stored { " ÿ 1 ", false, true } << false;
     QTest::newRow("a long address is cut") << QString(300, 'a') << false << false << enter
                                            << Stored { QString(255, 'a'), false, true } << false;
     QTest::newRow("a quote is refused")
