@@ -18,6 +18,7 @@ fi
 fail() {
     echo "FAIL: $*"
     grep -a 'SPEECH OUTPUT' "$log" | tail -n 30
+    tail -n 5 "$HOME/device.log"
     exit 1
 }
 # Waits up to 30 s for a condition (a command) to hold.
@@ -41,16 +42,20 @@ pids+=($!)
 until_true "said 'Screen reader on.'"
 pids+=($(pgrep -P "${pids[-1]}")) # Orca itself
 mkfifo "$HOME/keys"
-"$device" --dial-time 1500 <"$HOME/keys" >"$HOME/device.log" & pids+=($!)
+"$device" --dial-time 5000 <"$HOME/keys" >"$HOME/device.log" & pids+=($!)
 exec 3>"$HOME/keys"
 until_true 'logged listening'
 cd "$HOME"
 printf '1380,2280\r\n"127.0.0.2"\r\n#TRUE#\r\n' >remote.inf
 "$client" & pids+=($!)
 until_true "said 'notification Line unlit, second channel unlit.'"
-xdotool key KP_Up # flat review: the strip's first line
+# Flat review, by keypad keys a button ignores should the key reach it too (as it may on a
+# loaded machine): the strip's second line, then its first.
+xdotool key KP_Page_Up
+until_true "said 'Second channel unlit Multilink'"
+xdotool key KP_Home
 until_true "said 'Line unlit Connect 00:00:00'"
-xdotool key space # Connect, from the keyboard: the device dials for 1.5 s; meanwhile a flood
+xdotool key space # Connect, from the keyboard: the device dials for 5 s; meanwhile a flood
 until_true 'logged "02 02 00  connect"'
 printf b >&3
 until_true 'logged "flood on"'
@@ -75,13 +80,15 @@ heard() {
 heard 1 'Connect push button.'
 grep -q -F 'in  127.0.0.1:9118 ff ff 02 02 00  connect' device.log || fail "no connect command"
 # Flat review reads each lamp with its state.
+heard 1 'Second channel unlit Multilink'
 heard 1 'Line unlit Connect 00:00:00'
 # With the focus on the strip, the device's answer, the line's call and the line coming up are
-# said once each (after "no status yet" at start); the flood and the blinking lamp say nothing.
+# said once each; the flood and the blinking lamp say nothing. ("No status yet" is said too
+# when the first answer comes later than the link's settling time after start.)
 heard 1 'notification Line unlit, second channel unlit.'
 heard 1 'notification Line call being set up, second channel unlit.'
 heard 1 'notification Line lit, second channel unlit.'
-[ "$(grep -a -c "SPEECH OUTPUT: 'notification Line" "$log")" -eq 4 ] ||
+[ "$(grep -a "SPEECH OUTPUT: 'notification Line" "$log" | grep -c -v 'no status yet')" -eq 3 ] ||
     fail "more speech about the link"
 # The settings dialog is read in German.
 heard 1 'Tembrill Connect Einstellungen dialog Copyright © 2026 Tembrill Connect. Alle Rechte'\
