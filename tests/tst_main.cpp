@@ -32,7 +32,7 @@ private slots:
     void settings_button();
     void commands_data();
     void commands();
-    void poll_and_socket_error();
+    void timers_and_socket_error();
     void files_data();
     void files();
 };
@@ -118,6 +118,7 @@ void tst_main::layout()
     for (const auto& [widget, rect] : rects)
         QCOMPARE(widget->geometry(), rect);
     QCOMPARE(m.height(), 38);
+    QCOMPARE(heard(m.Image3), QString("Tembrill Connect"));
     // The lamps lie over the logo's edge, on top of it.
     QCOMPARE(m.childAt(m.connected->pos()), m.connected);
     QCOMPARE(m.childAt(m.multilinked->pos()), m.multilinked);
@@ -285,12 +286,20 @@ void tst_main::commands()
     QCOMPARE(rig.boxes.shown.join('+'), box);
 }
 
-void tst_main::poll_and_socket_error()
+void tst_main::timers_and_socket_error()
 {
+    // Ticks as the timers give them: a poll; the second channel's lamp blinking on; the line's
+    // duration.
     Rig rig;
     Main& m = *rig.main;
-    QMetaObject::invokeMethod(m.Timer2, "timeout"); // a tick as the timer gives it
+    QMetaObject::invokeMethod(m.Timer2, "timeout");
     QCOMPARE(rig.socket.sent, QList<QByteArray>({ QByteArray::fromHex("ffff010100") }));
+    rig.socket.deliver("fdfd0303"); // line up, the second channel's call being set up
+    rig.clock.t.seconds += 61;
+    QMetaObject::invokeMethod(m.Timer1, "timeout");
+    QMetaObject::invokeMethod(m.Timer3, "timeout");
+    QCOMPARE(colour(m.multilinked), QString("lit"));
+    QCOMPARE(m.online_time->text(), QString("00:01:01"));
     bool cancel = false;
     emit rig.socket.Error(10048, "unreachable", 0, "", "", 0, &cancel);
     QCOMPARE(rig.boxes.shown, QStringList({ "unreachable" }));
