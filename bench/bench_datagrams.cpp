@@ -4,10 +4,7 @@
 // datagrams, and after a simulated week of duration ticks. Prints figures; fails on nothing.
 
 #include "main/main_window.h"
-#include "platform/datagram_socket.h"
-#include "platform/message_boxes.h"
-#include "platform/settings_opener.h"
-#include "platform/time_source.h"
+#include "platform_fakes.h"
 
 #include <QApplication>
 #include <QDir>
@@ -20,25 +17,6 @@
 
 namespace {
 
-struct Socket : DatagramSocket {
-    void setRemoteHost(const QString&) override { }
-    void sendData(const QByteArray&) override { }
-    QByteArray getData() override { return pending; }
-    QByteArray pending;
-};
-struct Clock : TimeSource {
-    TimeOfDay now() const override { return t; }
-    TimeOfDay t { 1, 36000 };
-};
-struct Boxes : MessageBoxes {
-    void show_message(const QString&) override { }
-    void show_and_wait(const QString&) override { }
-    void print_error(const QString&) override { }
-};
-struct NoSettings : SettingsOpener {
-    bool open_settings() override { return false; }
-};
-
 long rss_kib()
 {
     std::ifstream status("/proc/self/status");
@@ -50,7 +28,7 @@ long rss_kib()
 }
 
 // Datagrams a second: n arrivals, alternating between a and b.
-double rate(Socket& socket, const QByteArray& a, const QByteArray& b, long n)
+double rate(FakeSocket& socket, const QByteArray& a, const QByteArray& b, long n)
 {
     QElapsedTimer t;
     t.start();
@@ -70,10 +48,10 @@ int main(int argc, char* argv[])
     const long n = argc > 1 ? std::stol(argv[1]) : 10'000'000;
     QTemporaryDir dir;
     QDir::setCurrent(dir.path());
-    Socket socket;
-    Clock clock;
-    Boxes boxes;
-    NoSettings settings;
+    FakeSocket socket;
+    FakeClock clock;
+    FakeBoxes boxes;
+    FakeSettings settings; // the dialog never opens
     Main window({ &socket, &clock, &boxes, &settings });
 
     const QByteArray up = QByteArray::fromHex("fefe5555"),

@@ -4,10 +4,8 @@
 // a 100 ms timer measures how late it fires. Prints both rates, their ratio and the lateness.
 
 #include "main/main_window.h"
-#include "platform/message_boxes.h"
-#include "platform/settings_opener.h"
-#include "platform/time_source.h"
 #include "platform/udp_socket.h"
+#include "platform_fakes.h"
 
 #include <QApplication>
 #include <QDir>
@@ -52,15 +50,6 @@ std::thread blaster(std::atomic<bool>& stop)
     });
 }
 
-struct NoBoxes : MessageBoxes {
-    void show_message(const QString&) override { }
-    void show_and_wait(const QString&) override { }
-    void print_error(const QString&) override { }
-};
-struct NoSettings : SettingsOpener {
-    bool open_settings() override { return false; }
-};
-
 } // namespace
 
 int main(int argc, char* argv[])
@@ -98,8 +87,8 @@ int main(int argc, char* argv[])
     settings.close();
     UdpDatagramSocket udp;
     SystemTime clock;
-    NoBoxes boxes;
-    NoSettings opener;
+    FakeBoxes boxes;
+    FakeSettings opener; // the dialog never opens
     Main window({ &udp, &clock, &boxes, &opener });
     long client_count = 0;
     QObject::connect(&udp, &DatagramSocket::DataArrival, [&] { ++client_count; });

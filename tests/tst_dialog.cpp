@@ -43,7 +43,8 @@ void tst_dialog::layout_and_texts()
     QVERIFY(d.CancelButton->fontMetrics().horizontalAdvance("Abbrechen") < d.CancelButton->width());
     QCOMPARE(d.Label1->font().pointSizeF(), 9.75);
     QCOMPARE(d.Label3->font().pointSizeF(), 6.75);
-    QVERIFY(d.url->font().underline() && !d.Label3->font().underline());
+    QVERIFY(d.url->font().underline());
+    QVERIFY(!d.Label3->font().underline());
     QCOMPARE(d.url->palette().color(QPalette::WindowText), QColor(0, 0, 255));
     // A screen reader reads the controls that Tab does not reach, in German.
     QStringList names;
@@ -77,66 +78,58 @@ Q_DECLARE_METATYPE(Stored)
 
 void tst_dialog::closing_data()
 {
-    QTest::addColumn<QString>("how"); // the check box is on for Enter only
     QTest::addColumn<QString>("typed");
-    QTest::addColumn<Stored>("stored"); // settings_accepted before: true for Abbrechen and close
+    QTest::addColumn<bool>("checked");
+    QTest::addColumn<bool>("accepted_before"); // an earlier OK
+    QTest::addColumn<QTestEventList>("keys"); // at the focus, which starts in the text box
+    QTest::addColumn<Stored>("stored");
     QTest::addColumn<bool>("refused"); // the dialog stays open with a box
+    const auto keys = [](const QList<Qt::Key>& keys) {
+        QTestEventList events;
+        for (const Qt::Key key : keys)
+            events.addKeyClick(key);
+        return events;
+    };
+    const QTestEventList enter = keys({ Qt::Key_Return });
+    const QTestEventList twice = keys({ Qt::Key_Return, Qt::Key_Return }); // one box at a time
     const QString old = "192.168.1.100";
-    QTest::newRow("OK stores exactly")
-        << "ok" << QString(" 10.0.0.1 ") << Stored { " 10.0.0.1 ", false, true } << false;
-    QTest::newRow("OK, a long address is cut")
-        << "ok" << QString(300, 'a') << Stored { QString(255, 'a'), false, true } << false;
-    QTest::newRow("OK refuses a quote")
-        << "ok" << QString("3\"") << Stored { old, true, false } << true;
-    QTest::newRow("OK refuses beyond Latin-1")
-        << "ok" << QString("r\u2013 1") << Stored { old, true, false } << true;
-    QTest::newRow("Enter is OK") << "enter" << QString("h") << Stored { "h", true, true } << false;
+    QTest::newRow("Enter is OK: stored exactly")
+        << " ÿ 1 " << false << false << enter << Stored { " ÿ 1 ", false, true } << false;
+    QTest::newRow("a long address is cut") << QString(300, 'a') << false << false << enter
+                                           << Stored { QString(255, 'a'), false, true } << false;
+    QTest::newRow("a quote is refused")
+        << "3\"" << false << false << twice << Stored { old, true, false } << true;
+    QTest::newRow("beyond Latin-1 is refused")
+        << "r\u2013 1" << false << false << twice << Stored { old, true, false } << true;
+    QTest::newRow("the check box on")
+        << "h" << true << false << enter << Stored { "h", true, true } << false;
     QTest::newRow("Enter on the check box")
-        << "enter check" << QString("h") << Stored { "h", false, true } << false;
+        << "h" << false << false << keys({ Qt::Key_Backtab, Qt::Key_Return })
+        << Stored { "h", false, true } << false;
     QTest::newRow("Enter on Abbrechen")
-        << "enter cancel" << QString("x") << Stored { old, true, false } << false;
-    QTest::newRow("Abbrechen") << "cancel" << QString("x") << Stored { old, true, false } << false;
-    QTest::newRow("close box keeps an earlier OK")
-        << "close" << QString("x") << Stored { old, true, true } << false;
-    QTest::newRow("web address, then OK")
-        << "url" << QString("Gerät 1") << Stored { "Gerät 1", false, true } << false;
+        << "x" << false << true << keys({ Qt::Key_Backtab, Qt::Key_Backtab, Qt::Key_Return })
+        << Stored { old, true, false } << false;
+    // Escape, as the close box, rejects without Abbrechen's reset.
+    QTest::newRow("Escape keeps an earlier OK")
+        << "x" << false << true << keys({ Qt::Key_Escape }) << Stored { old, true, true } << false;
 }
 
 void tst_dialog::closing()
 {
-    QFETCH(QString, how);
     QFETCH(QString, typed);
+    QFETCH(bool, checked);
+    QFETCH(bool, accepted_before);
+    QFETCH(QTestEventList, keys);
     QFETCH(Stored, stored);
     QFETCH(bool, refused);
-    Globals::settings_accepted = how.contains("cancel") || how == "close";
-    const auto browser = std::make_shared<FakeHyperlink>();
-    Dialog d(browser);
+    Globals::settings_accepted = accepted_before;
+    Dialog d(std::make_shared<FakeHyperlink>());
     d.show();
     d.ip_addr->setFocus();
     d.ip_addr->setText(typed);
-    d.show_check->setChecked(how == "enter");
-    if (how == "ok") {
-        d.OKButton->click();
-        if (d.isVisible())
-            d.OKButton->click(); // refused twice: still one box at a time
-    } else if (how.startsWith("enter")) {
-        // Shift+Tab twice from the text box reaches Abbrechen, once the check box.
-        for (int back = 0; back < (how == "enter check" ? 1 : how == "enter" ? 0 : 2); ++back)
-            QTest::keyClick(d.focusWidget(), Qt::Key_Backtab);
-        QTest::keyClick(d.focusWidget(), Qt::Key_Return);
-    } else if (how == "cancel") {
-        d.CancelButton->click();
-    } else if (how == "url") {
-        // The browser opens the label's own address; the dialog stays as it was.
-        QTest::mousePress(d.url, Qt::LeftButton, {}, QPoint(5, 5));
-        QVERIFY(browser->calls.isEmpty()); // opened on release, as a link is
-        QTest::mouseRelease(d.url, Qt::LeftButton, {}, QPoint(5, 5));
-        QCOMPARE(browser->calls, QList<QStringList>({ { "https://www.example.com/", "", "" } }));
-        QVERIFY(d.isVisible());
-        d.OKButton->click();
-    } else {
-        d.close();
-    }
+    d.show_check->setChecked(checked);
+    for (QTestEvent* key : keys)
+        key->simulate(d.focusWidget());
     const auto boxes = d.findChildren<QMessageBox*>();
     QCOMPARE(boxes.size(), int(refused));
     QCOMPARE(d.isVisible(), refused);
@@ -179,6 +172,8 @@ void tst_dialog::web_address()
     QCOMPARE(d.focusWidget(), d.url);
     QVERIFY(d.url->grab().toImage() != unfocused); // a visible focus frame
     QCOMPARE(QAccessible::queryAccessibleInterface(d.url)->role(), QAccessible::Link);
+    QTest::mousePress(d.url, Qt::LeftButton, {}, QPoint(5, 5));
+    QVERIFY(browser->calls.isEmpty()); // a link opens on release
     events.simulate(d.url);
     QCOMPARE(browser->calls, QList<QStringList>({ { "https://www.example.com/", "", "" } }));
     QVERIFY(d.isVisible());

@@ -1,9 +1,16 @@
-#include "fakes.h"
+#include "platform_fakes.h"
 
-#include "link/duration.h"
 #include "link/link_model.h"
 
+#include <QTest>
+
+using namespace wire;
+
 namespace {
+
+constexpr int up = flag_link_up;
+constexpr int dialing = flag_dialing;
+constexpr int second = flag_multilink_up;
 
 const char* name(Lamp lamp)
 {
@@ -20,38 +27,67 @@ LinkModel started()
     return m;
 }
 
-// A status datagram in hex: type, type, flags, flags.
-QString status(int type, int flags)
+// One event of a row, in order: a datagram arrives, the clock is set, a timer ticks, or the
+// lamps turn red.
+struct Step {
+    enum Kind { Datagram, Clock, Blink, Poll, Count, Red } kind;
+    QByteArray datagram = {};
+    TimeOfDay at = {};
+};
+using Steps = QList<Step>;
+
+Step bytes(const char* hex) { return { Step::Datagram, QByteArray::fromHex(hex) }; }
+
+// A status datagram: type, type, flags, flags.
+Step status(int type, int flags)
 {
-    return QString("%1%1%2%2").arg(type, 2, 16, QChar('0')).arg(flags, 2, 16, QChar('0'));
+    QByteArray datagram(4, char(type));
+    datagram[2] = datagram[3] = char(flags);
+    return { Step::Datagram, datagram };
 }
 
-// Runs a script on a started model: hex datagrams; "@seconds" or "@day/seconds" sets the clock;
-// "blink", "poll" and "count" tick; "red" turns the lamps red. Returns the polls sent.
-int run(LinkModel& m, const QStringList& script)
+Step at(float seconds, qint64 day = 1) { return { Step::Clock, {}, { day, seconds } }; }
+const Step blink { Step::Blink };
+const Step poll { Step::Poll };
+const Step count { Step::Count };
+const Step red { Step::Red };
+
+// Runs the steps on a model; returns the polls sent.
+int run(LinkModel& m, const Steps& steps)
 {
     FakeClock clock;
     int polls = 0;
-    for (const QString& event : script) {
-        if (event.startsWith('@')) {
-            const QStringList at = event.mid(1).split('/');
-            clock.t = { at.size() == 2 ? at[0].toLongLong() : 1, at.last().toFloat() };
-        } else if (event == "blink") {
+    for (const Step& step : steps) {
+        if (step.kind == Step::Datagram)
+            m.socket_DataArrival(step.datagram, clock);
+        else if (step.kind == Step::Clock)
+            clock.t = step.at;
+        else if (step.kind == Step::Blink)
             m.Timer1_Timer();
-        } else if (event == "poll") {
+        else if (step.kind == Step::Poll)
             polls += m.Timer2_Timer();
-        } else if (event == "count") {
+        else if (step.kind == Step::Count)
             m.Timer3_Timer(clock);
-        } else if (event == "red") {
+        else
             m.reset_constat();
-        } else {
-            m.socket_DataArrival(QByteArray::fromHex(event.toLatin1()), clock);
-        }
     }
     return polls;
 }
 
+// What a status shows, whatever the rights.
+struct Shown {
+    QStringList lamps; // line, second channel: lit, unlit or blink
+    QStringList captions;
+    QList<int> commands; // sent by connect, multilink
+    bool blinking; // Timer1
+    bool counting; // Timer3
+    bool second_time; // the second channel's duration is visible
+};
+
 } // namespace
+
+Q_DECLARE_METATYPE(Shown)
+Q_DECLARE_METATYPE(Steps)
 
 class tst_link_model : public QObject {
     Q_OBJECT
@@ -64,185 +100,206 @@ private slots:
     void polling();
     void lamps_data();
     void lamps();
-    void format_duration_data();
-    void format_duration();
 };
 
 void tst_link_model::display_data()
 {
+    QTest::addColumn<int>("type");
     QTest::addColumn<int>("flags");
-    QTest::addColumn<QStringList>("lamps"); // line, second channel: lit, unlit or blink
-    QTest::addColumn<QStringList>("captions"); // also say which command each button sends
-    QTest::addColumn<int>("multilink_right"); // 0: the button is left as it was
-    const QStringList hang_up { "Hang up", "Multilink" };
+    QTest::addColumn<Shown>("shown");
+    QTest::addColumn<int>("connect_right"); // the right that enables it; 0: left as it was
+    QTest::addColumn<int>("multilink_right");
+    // A plain status leaves both buttons as they were; a full one sets each from its right.
+    const auto rows
+        = [](const char* state, int flags, const Shown& shown, int connect, int multilink) {
+              QTest::addRow("%s, status", state) << int(reply_status) << flags << shown << 0 << 0;
+              QTest::addRow("%s, full status", state)
+                  << int(reply_full_status) << flags << shown << connect << multilink;
+          };
+    // Captions and the commands their buttons send.
+    const QStringList idle { "Connect", "Multilink" };
+    const QList<int> idle_sends { cmd_connect, cmd_multilink };
+    const QStringList line { "Hang up", "Multilink" };
+    const QList<int> line_sends { cmd_hang_up, cmd_multilink };
     const QStringList both { "Hang up", "Singlelink" };
-    QTest::newRow("idle") << 0 << QStringList { "unlit", "unlit" }
-                          << QStringList { "Connect", "Multilink" } << 0x20;
-    QTest::newRow("line dialing") << 2 << QStringList { "blink", "unlit" } << hang_up << 0;
-    QTest::newRow("line up") << 1 << QStringList { "lit", "unlit" } << hang_up << 0x20;
-    QTest::newRow("second dialing") << 3 << QStringList { "lit", "blink" } << both << 0x40;
-    QTest::newRow("both up") << 5 << QStringList { "lit", "lit" } << both << 0x40;
-    QTest::newRow("both up, dialing") << 7 << QStringList { "lit", "blink" } << both << 0x40;
-    QTest::newRow("second only") << 4 << QStringList { "unlit", "lit" }
-                                 << QStringList { "Connect", "Singlelink" } << 0x40;
-    QTest::newRow("second up, line dialing") << 6 << QStringList { "blink", "lit" } << both << 0x40;
+    const QList<int> both_sends { cmd_hang_up, cmd_singlelink };
+    rows("idle", 0, { { "unlit", "unlit" }, idle, idle_sends, false, false, false }, right_connect,
+        right_multilink);
+    rows("line dialing", dialing, { { "blink", "unlit" }, line, line_sends, true, false, false },
+        right_hang_up, 0);
+    rows("line up", up, { { "lit", "unlit" }, line, line_sends, false, true, false }, right_hang_up,
+        right_multilink);
+    rows("second dialing", up | dialing,
+        { { "lit", "blink" }, both, both_sends, true, true, false }, right_hang_up,
+        right_singlelink);
+    rows("both up", up | second, { { "lit", "lit" }, both, both_sends, false, true, true },
+        right_hang_up, right_singlelink);
+    rows("both up, dialing", up | dialing | second,
+        { { "lit", "blink" }, both, both_sends, true, true, true }, right_hang_up,
+        right_singlelink);
+    rows("second only", second,
+        { { "unlit", "lit" }, { "Connect", "Singlelink" }, { cmd_connect, cmd_singlelink }, false,
+            false, true },
+        right_connect, right_singlelink);
+    rows("second up, line dialing", dialing | second,
+        { { "blink", "lit" }, both, both_sends, true, false, true }, right_hang_up,
+        right_singlelink);
 }
 
 void tst_link_model::display()
 {
+    QFETCH(int, type);
     QFETCH(int, flags);
-    QFETCH(QStringList, lamps);
-    QFETCH(QStringList, captions);
+    QFETCH(Shown, shown);
+    QFETCH(int, connect_right);
     QFETCH(int, multilink_right);
-    const bool dials = captions[0] == "Connect";
-    // Each right alone, and none, on buttons that start enabled and disabled: a full status
-    // sets a button from its own right only; a plain status leaves both as they were.
+    // Each right alone, and none, on buttons that start enabled and disabled.
     for (const int right : { 0, 0x08, 0x10, 0x20, 0x40 }) {
         for (const bool before : { true, false }) {
-            for (const int type : { 253, 254 }) {
-                LinkModel m = started();
-                m.display.connect_enabled = m.display.multilink_enabled = before;
-                run(m, { status(type, flags | right) });
-                const bool full = type == 254;
-                QCOMPARE(m.display.connect_enabled, full ? right == (dials ? 8 : 16) : before);
-                const bool set = full && multilink_right != 0;
-                QCOMPARE(m.display.multilink_enabled, set ? right == multilink_right : before);
-            }
+            LinkModel m = started();
+            m.display.connect_enabled = m.display.multilink_enabled = before;
+            run(m, { status(type, flags | right) });
+            const QByteArray with
+                = QString("right %1, before %2").arg(right).arg(before).toLatin1();
+            const bool connect = connect_right ? right == connect_right : before;
+            QVERIFY2(m.display.connect_enabled == connect, "connect: " + with);
+            const bool multilink = multilink_right ? right == multilink_right : before;
+            QVERIFY2(m.display.multilink_enabled == multilink, "multilink: " + with);
         }
     }
     LinkModel m = started();
-    run(m, { status(254, flags) });
-    // Over two blink ticks a blinking lamp shows lit and unlit; any other keeps its picture.
-    const Lamp* shown[] = { &m.display.connected, &m.display.multilinked };
-    const LampState heard[] = { m.display.line, m.display.second };
+    run(m, { status(type, flags) });
+    QCOMPARE(
+        QStringList({ m.display.connect_caption, m.display.multilink_caption }), shown.captions);
+    QCOMPARE(QList<int>({ m.connect_command(), m.multilink_command() }), shown.commands);
+    QCOMPARE(m.display.Timer1, shown.blinking);
+    QCOMPARE(m.display.Timer3, shown.counting);
+    QCOMPARE(m.display.multilink_time_visible, shown.second_time); // no carry yet
+    // Over three blink ticks a blinking lamp shows lit, unlit, lit; any other keeps its picture.
+    // What it means stays.
+    const Lamp* pictures[] = { &m.display.connected, &m.display.multilinked };
+    const LampState* meanings[] = { &m.display.line, &m.display.second };
     const QMap<QString, LampState> meaning { { "blink", LampState::SettingUp },
         { "lit", LampState::Lit }, { "unlit", LampState::Unlit } };
-    for (int lamp = 0; lamp < 2; ++lamp) {
-        QSet<QString> seen;
-        for (int tick = 0; tick < 3; ++tick, m.Timer1_Timer())
-            seen << name(*shown[lamp]);
-        QCOMPARE(seen.size() == 2 ? "blink" : *seen.begin(), lamps[lamp]);
-        QCOMPARE(heard[lamp], meaning[lamps[lamp]]);
+    QStringList seen[2];
+    for (int tick = 0; tick < 3; ++tick) {
+        m.Timer1_Timer();
+        for (int lamp = 0; lamp < 2; ++lamp) {
+            seen[lamp] << name(*pictures[lamp]);
+            QCOMPARE(*meanings[lamp], meaning[shown.lamps[lamp]]);
+        }
     }
-    QCOMPARE(QStringList({ m.display.connect_caption, m.display.multilink_caption }), captions);
-    QCOMPARE(m.connect_command(), dials ? 2 : 3);
-    QCOMPARE(m.multilink_command(), captions[1] == "Multilink" ? 4 : 5);
-    QCOMPARE(m.display.Timer1, bool(flags & 2));
-    QCOMPARE(m.display.Timer3, bool(flags & 1));
-    QCOMPARE(m.display.multilink_time_visible, bool(flags & 4)); // no carry yet
-    QVERIFY(m.status_seen);
+    const QStringList blinking { "lit", "unlit", "lit" };
+    for (int lamp = 0; lamp < 2; ++lamp) {
+        const QString& l = shown.lamps[lamp];
+        QCOMPARE(seen[lamp], l == "blink" ? blinking : QStringList(3, l));
+    }
 }
 
 void tst_link_model::durations_data()
 {
-    QTest::addColumn<QStringList>("script");
+    QTest::addColumn<Steps>("steps");
     QTest::addColumn<QStringList>("labels"); // the line's, the second channel's
     QTest::addColumn<bool>("second_shown");
-    QTest::newRow("up at 10:00:00.5: the even second")
-        << QStringList { "@36000.5", "fdfd0101", "@36005.9", "fefe0101", "count" }
-        << QStringList { "00:00:05", "00:00:00" } << false;
+    const int both = up | second;
+    QTest::newRow("up at 10:00:00.5: the even second") << Steps {
+        at(36000.5), status(reply_status, up), at(36005.9), status(reply_full_status, up), count
+    } << QStringList { "00:00:05", "00:00:00" } << false;
     QTest::newRow("up at 10:00:01.5: the even second")
-        << QStringList { "@36001.5", "fdfd0101", "@36005.9", "count" }
+        << Steps { at(36001.5), status(reply_status, up), at(36005.9), count }
         << QStringList { "00:00:03", "00:00:00" } << false;
     QTest::newRow("second channel 90.5 s shows 90")
-        << QStringList { "@36100.5", "fdfd0505", "@36191", "count" }
+        << Steps { at(36100.5), status(reply_status, both), at(36191), count }
         << QStringList { "00:01:31", "00:01:30" } << true;
-    QTest::newRow("carry 90.4 s stays shown")
-        << QStringList { "@36100.6", "fdfd0505", "@36191", "count", "fdfd0101" }
-        << QStringList { "00:01:30", "00:01:30" } << true;
-    QTest::newRow("carry of 90.5 s is 90") << QStringList { "@36100.5", "fdfd0505", "@36191",
-        "count", "fdfd0101", "@36200", "fdfd0505", "@36205", "count" }
-                                           << QStringList { "00:01:45", "00:01:35" } << true;
-    QTest::newRow("carry 90.6 s goes on") << QStringList { "@36100.4", "fdfd0505", "@36191",
-        "count", "fdfd0101", "@36200", "fdfd0505", "@36205", "count" }
-                                          << QStringList { "00:01:45", "00:01:36" } << true;
-    QTest::newRow("line down keeps the total")
-        << QStringList { "@36100.6", "fdfd0505", "@36191", "count", "fdfd0000", "count" }
-        << QStringList { "00:01:30", "00:01:30" } << true;
+    QTest::newRow("carry 90.4 s stays shown") << Steps { at(36100.6), status(reply_status, both),
+        at(36191), count, status(reply_status, up) }
+                                              << QStringList { "00:01:30", "00:01:30" } << true;
+    QTest::newRow("carry of 90.5 s is 90")
+        << Steps { at(36100.5), status(reply_status, both), at(36191), count,
+               status(reply_status, up), at(36200), status(reply_status, both), at(36205), count }
+        << QStringList { "00:01:45", "00:01:35" } << true;
+    QTest::newRow("carry 90.6 s goes on")
+        << Steps { at(36100.4), status(reply_status, both), at(36191), count,
+               status(reply_status, up), at(36200), status(reply_status, both), at(36205), count }
+        << QStringList { "00:01:45", "00:01:36" } << true;
+    QTest::newRow("line down keeps the total") << Steps { at(36100.6), status(reply_status, both),
+        at(36191), count, status(reply_status, 0), count }
+                                               << QStringList { "00:01:30", "00:01:30" } << true;
     QTest::newRow("line up anew clears the carry")
-        << QStringList { "@36100.6", "fdfd0505", "@36191", "count", "fdfd0000", "fdfd0101" }
+        << Steps { at(36100.6), status(reply_status, both), at(36191), count,
+               status(reply_status, 0), status(reply_status, up) }
         << QStringList { "00:01:30", "00:01:30" } << false;
-    QTest::newRow("clock set back") << QStringList { "@36000", "fdfd0505", "@35000", "count" }
-                                    << QStringList { "00:00:00", "00:00:00" } << true;
+    QTest::newRow("clock set back")
+        << Steps { at(36000), status(reply_status, both), at(35000), count }
+        << QStringList { "00:00:00", "00:00:00" } << true;
     QTest::newRow("a day and an hour")
-        << QStringList { "@10/36000", "fdfd0505", "@11/39600", "count" }
+        << Steps { at(36000, 10), status(reply_status, both), at(39600, 11), count }
         << QStringList { "25:00:00", "25:00:00" } << true;
+    QTest::newRow("a hundred hours")
+        << Steps { at(0), status(reply_status, up), at(14400, 5), count }
+        << QStringList { "100:00:00", "00:00:00" } << false;
 }
 
 void tst_link_model::durations()
 {
-    QFETCH(QStringList, script);
+    QFETCH(Steps, steps);
     QFETCH(QStringList, labels);
     QFETCH(bool, second_shown);
     LinkModel m = started();
-    run(m, script);
+    run(m, steps);
     QCOMPARE(QStringList({ m.display.online_text, m.display.multilink_text }), labels);
     QCOMPARE(m.display.multilink_time_visible, second_shown);
 }
 
 void tst_link_model::polling_data()
 {
-    QTest::addColumn<QStringList>("script");
+    QTest::addColumn<Steps>("steps");
     QTest::addColumn<int>("polls");
     QTest::addColumn<bool>("polling"); // Timer2 left on
-    QTest::newRow("until a full status, and one more tick")
-        << QStringList { "poll", "poll", "fdfd0000", "poll", "fefe0000", "poll", "poll" } << 3
-        << false;
+    QTest::newRow("until a full status, and one more tick") << Steps { poll, poll,
+        status(reply_status, 0), poll, status(reply_full_status, 0), poll, poll }
+                                                            << 3 << false;
     QTest::newRow("a repoll reply restarts it")
-        << QStringList { "fefe0000", "poll", "fcfc0505", "poll" } << 1 << true;
+        << Steps { status(reply_full_status, 0), poll, status(reply_repoll, up | second), poll }
+        << 1 << true;
 }
 
 void tst_link_model::polling()
 {
-    QFETCH(QStringList, script);
+    QFETCH(Steps, steps);
     QFETCH(int, polls);
     QFETCH(bool, polling);
     LinkModel m = started();
-    QCOMPARE(run(m, script), polls);
+    QCOMPARE(run(m, steps), polls);
     QCOMPARE(m.display.Timer2, polling);
     QCOMPARE(m.status_seen, !polling);
 }
 
 void tst_link_model::lamps_data()
 {
-    QTest::addColumn<QStringList>("script");
+    QTest::addColumn<Steps>("steps");
     QTest::addColumn<QStringList>("lamps");
-    QTest::newRow("invalid, short or other types change nothing") << QStringList { "fefd0101",
-        "fefe0908", "fefe01", "ffff0101", "fbfb0505", "00000000" } << QStringList { "red", "red" };
+    QTest::newRow("invalid, short or other types change nothing") << Steps { bytes("fefd0101"),
+        bytes("fefe0908"), bytes("fefe01"), status(255, up), status(251, up | second),
+        status(0, 0) } << QStringList { "red", "red" };
     QTest::newRow("a longer datagram: the rest is ignored")
-        << QStringList { "fdfd0101ffee" } << QStringList { "lit", "unlit" };
-    QTest::newRow("a repoll reply keeps the lamps")
-        << QStringList { "fdfd0505", "fcfc0000" } << QStringList { "lit", "lit" };
-    QTest::newRow("red again, the call blinks on")
-        << QStringList { "fdfd0303", "red", "blink", "blink" } << QStringList { "red", "unlit" };
-    QTest::newRow("the blink phase is shared") << QStringList { "fdfd0202", "blink", "fdfd0101",
-        "fdfd0303", "blink" } << QStringList { "lit", "unlit" };
+        << Steps { bytes("fdfd0101ffee") } << QStringList { "lit", "unlit" };
+    QTest::newRow("a repoll reply keeps the lamps") << Steps { status(reply_status, up | second),
+        status(reply_repoll, 0) } << QStringList { "lit", "lit" };
+    QTest::newRow("red again, the call blinks on") << Steps { status(reply_status, up | dialing),
+        red, blink, blink } << QStringList { "red", "unlit" };
+    QTest::newRow("the blink phase is shared") << Steps { status(reply_status, dialing), blink,
+        status(reply_status, up), status(reply_status, up | dialing), blink }
+                                               << QStringList { "lit", "unlit" };
 }
 
 void tst_link_model::lamps()
 {
-    QFETCH(QStringList, script);
+    QFETCH(Steps, steps);
     QFETCH(QStringList, lamps);
     LinkModel m = started();
-    run(m, script);
+    run(m, steps);
     QCOMPARE(QStringList({ name(m.display.connected), name(m.display.multilinked) }), lamps);
-}
-
-void tst_link_model::format_duration_data()
-{
-    QTest::addColumn<int>("secs");
-    QTest::addColumn<QString>("text");
-    QTest::newRow("61") << 61 << "00:01:01";
-    QTest::newRow("360000") << 360000 << "100:00:00";
-    QTest::newRow("-1") << -1 << "-01:59:59";
-    QTest::newRow("largest") << 2147483647 << "596523:14:07";
-}
-
-void tst_link_model::format_duration()
-{
-    QFETCH(int, secs);
-    QFETCH(QString, text);
-    QCOMPARE(::format_duration(secs), text);
 }
 
 QTEST_APPLESS_MAIN(tst_link_model)

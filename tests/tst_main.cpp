@@ -26,11 +26,13 @@ private slots:
     void layout();
     void start_data();
     void start();
+    void widgets_follow_the_model_data();
     void widgets_follow_the_model();
     void settings_button_data();
     void settings_button();
-    void commands_and_errors_data();
-    void commands_and_errors();
+    void commands_data();
+    void commands();
+    void timers_and_socket_error();
     void files_data();
     void files();
     void killed_while_writing();
@@ -57,7 +59,46 @@ QString heard(QWidget* w)
     return QAccessible::queryAccessibleInterface(w)->text(QAccessible::Name);
 }
 
+// What the widgets show, an entry "name: value" a field of the display.
+QStringList widgets(const Main& m)
+{
+    const auto yes = [](bool on) { return QString(on ? "true" : "false"); };
+    return { "connected: " + colour(m.connected), "multilinked: " + colour(m.multilinked),
+        "connected heard: " + heard(m.connected), "multilinked heard: " + heard(m.multilinked),
+        "connect: " + m.connect->text(), "multilink: " + m.multilink->text(),
+        "connect enabled: " + yes(m.connect->isEnabled()),
+        "multilink enabled: " + yes(m.multilink->isEnabled()),
+        "multilink_time shown: " + yes(!m.multilink_time->isHidden()),
+        "online_time: " + m.online_time->text(), "multilink_time: " + m.multilink_time->text(),
+        "Timer1: " + yes(m.Timer1->isActive()), "Timer2: " + yes(m.Timer2->isActive()),
+        "Timer3: " + yes(m.Timer3->isActive()) };
+}
+
+// A display in which the fields of each pair differ: a change check that compares a field with
+// its partner fails.
+const LinkDisplay base { .connected = Lamp::Lit,
+    .line = LampState::NoStatus,
+    .second = LampState::SettingUp,
+    .connect_caption = "Hang up",
+    .multilink_enabled = false,
+    .online_text = "00:00:01",
+    .Timer1 = true,
+    .Timer3 = true };
+
+// The base display with one field changed.
+LinkDisplay changed(const std::function<void(LinkDisplay&)>& change)
+{
+    LinkDisplay d = base;
+    change(d);
+    return d;
+}
+
+using ButtonMember = QPushButton* Main::*;
+
 } // namespace
+
+Q_DECLARE_METATYPE(LinkDisplay)
+Q_DECLARE_METATYPE(ButtonMember)
 
 void tst_main::layout()
 {
@@ -82,6 +123,7 @@ void tst_main::layout()
     for (const auto& [widget, rect] : rects)
         QCOMPARE(widget->geometry(), rect);
     QCOMPARE(m.height(), 38);
+    QCOMPARE(heard(m.Image3), QString("Tembrill Connect"));
     // The lamps lie over the logo's edge, on top of it.
     QCOMPARE(m.childAt(m.connected->pos()), m.connected);
     QCOMPARE(m.childAt(m.multilinked->pos()), m.multilinked);
@@ -119,36 +161,54 @@ void tst_main::start()
     QCOMPARE(m.online_time->geometry().right() < m.width(), outer == 2648);
 }
 
+void tst_main::widgets_follow_the_model_data()
+{
+    QTest::addColumn<LinkDisplay>("display"); // the base display with one field changed
+    QTest::addColumn<QString>("shown"); // the one widget that changes
+    using D = LinkDisplay;
+    QTest::newRow("connected") << changed([](D& d) { d.connected = Lamp::Unlit; })
+                               << "connected: unlit";
+    QTest::newRow("multilinked") << changed([](D& d) { d.multilinked = Lamp::Lit; })
+                                 << "multilinked: lit";
+    QTest::newRow("line") << changed([](D& d) { d.line = LampState::SettingUp; })
+                          << "connected heard: Line call being set up";
+    QTest::newRow("second") << changed([](D& d) { d.second = LampState::NoStatus; })
+                            << "multilinked heard: Second channel no status yet";
+    QTest::newRow("connect_caption")
+        << changed([](D& d) { d.connect_caption = "Multilink"; }) << "connect: Multilink";
+    QTest::newRow("multilink_caption")
+        << changed([](D& d) { d.multilink_caption = "Hang up"; }) << "multilink: Hang up";
+    QTest::newRow("connect_enabled")
+        << changed([](D& d) { d.connect_enabled = false; }) << "connect enabled: false";
+    QTest::newRow("multilink_enabled")
+        << changed([](D& d) { d.multilink_enabled = true; }) << "multilink enabled: true";
+    QTest::newRow("multilink_time_visible")
+        << changed([](D& d) { d.multilink_time_visible = false; }) << "multilink_time shown: false";
+    QTest::newRow("online_text") << changed([](D& d) { d.online_text = "00:00:00"; })
+                                 << "online_time: 00:00:00";
+    QTest::newRow("multilink_text")
+        << changed([](D& d) { d.multilink_text = "00:00:01"; }) << "multilink_time: 00:00:01";
+    QTest::newRow("Timer1") << changed([](D& d) { d.Timer1 = false; }) << "Timer1: false";
+    QTest::newRow("Timer2") << changed([](D& d) { d.Timer2 = true; }) << "Timer2: true";
+    QTest::newRow("Timer3") << changed([](D& d) { d.Timer3 = false; }) << "Timer3: false";
+}
+
 void tst_main::widgets_follow_the_model()
 {
+    QFETCH(LinkDisplay, display);
+    QFETCH(QString, shown);
     Rig rig;
     Main& m = *rig.main;
-    // Two displays in which every field differs, and no two widgets show alike.
-    const LinkDisplay one { Lamp::Lit, Lamp::Red, LampState::SettingUp, LampState::NoStatus, "A",
-        "B", false, true, true, "01:02:03", "04:05:06", true, false, true };
-    const LinkDisplay two { Lamp::Red, Lamp::Unlit, LampState::Lit, LampState::Unlit, "C", "D",
-        true, false, false, "07:08:09", "00:00:00", false, true, false };
-    const QStringList seen[]
-        = { { "lit", "red", "Line call being set up", "Second channel no status yet" },
-              { "red", "unlit", "Line lit", "Second channel unlit" } };
-    for (int i = 0; i < 2; ++i) {
-        const LinkDisplay& d = i ? two : one;
-        m.model.display = d;
-        m.show_link();
-        QCOMPARE(QStringList({ colour(m.connected), colour(m.multilinked), heard(m.connected),
-                     heard(m.multilinked) }),
-            seen[i]);
-        QCOMPARE(m.connect->text(), d.connect_caption);
-        QCOMPARE(m.multilink->text(), d.multilink_caption);
-        QCOMPARE(m.connect->isEnabled(), d.connect_enabled);
-        QCOMPARE(m.multilink->isEnabled(), d.multilink_enabled);
-        QCOMPARE(!m.multilink_time->isHidden(), d.multilink_time_visible);
-        QCOMPARE(m.online_time->text(), d.online_text);
-        QCOMPARE(m.multilink_time->text(), d.multilink_text);
-        QCOMPARE(m.Timer1->isActive(), d.Timer1);
-        QCOMPARE(m.Timer2->isActive(), d.Timer2);
-        QCOMPARE(m.Timer3->isActive(), d.Timer3);
+    m.model.display = base;
+    m.show_link();
+    QStringList expected = widgets(m);
+    for (QString& entry : expected) {
+        if (entry.section(": ", 0, 0) == shown.section(": ", 0, 0))
+            entry = shown;
     }
+    m.model.display = display;
+    m.show_link();
+    QCOMPARE(widgets(m), expected);
 }
 
 void tst_main::settings_button_data()
@@ -191,27 +251,34 @@ void tst_main::settings_button()
     QCOMPARE(m.connect->text(), QString("Hang up")); // the rest waits for the new device
 }
 
-void tst_main::commands_and_errors_data()
+void tst_main::commands_data()
 {
-    QTest::addColumn<QString>("event");
+    QTest::addColumn<ButtonMember>("button");
+    QTest::addColumn<QTestEventList>("events"); // the user's, on the button
     QTest::addColumn<int>("failure"); // of the send; 0: none
     QTest::addColumn<QByteArray>("sent");
     QTest::addColumn<QString>("box");
-    QTest::newRow("connect") << "connect" << 0 << QByteArray("ffff020200") << "";
-    QTest::newRow("Enter on multilink") << "enter" << 0 << QByteArray("ffff040400") << "";
-    QTest::newRow("another key on multilink") << "key" << 0 << QByteArray() << "";
-    QTest::newRow("poll, by the timer") << "poll" << 0 << QByteArray("ffff010100") << "";
-    QTest::newRow("send error") << "connect" << 10051 << QByteArray()
+    QTestEventList click;
+    click.addMouseClick(Qt::LeftButton);
+    QTestEventList enter;
+    enter.addKeyClick(Qt::Key_Return);
+    QTestEventList key;
+    key.addKeyClick(Qt::Key_A);
+    QTest::newRow("connect") << &Main::connect << click << 0 << QByteArray("ffff020200") << "";
+    QTest::newRow("Enter on multilink")
+        << &Main::multilink << enter << 0 << QByteArray("ffff040400") << "";
+    QTest::newRow("another key on multilink") << &Main::multilink << key << 0 << QByteArray() << "";
+    QTest::newRow("send error") << &Main::connect << click << 10051 << QByteArray()
                                 << "Error sending data:\r 10051: unreachable";
     QTest::newRow("send error, negative")
-        << "connect" << -5 << QByteArray() << "Error sending data:\r-5: unreachable";
-    QTest::newRow("send error 126") << "connect" << 126 << QByteArray() << "";
-    QTest::newRow("socket error") << "error" << 0 << QByteArray() << "unreachable";
+        << &Main::connect << click << -5 << QByteArray() << "Error sending data:\r-5: unreachable";
+    QTest::newRow("send error 126") << &Main::connect << click << 126 << QByteArray() << "";
 }
 
-void tst_main::commands_and_errors()
+void tst_main::commands()
 {
-    QFETCH(QString, event);
+    QFETCH(ButtonMember, button);
+    QFETCH(QTestEventList, events);
     QFETCH(int, failure);
     QFETCH(QByteArray, sent);
     QFETCH(QString, box);
@@ -219,19 +286,28 @@ void tst_main::commands_and_errors()
     Main& m = *rig.main;
     if (failure)
         rig.socket.fail = SocketError { failure, "unreachable" };
-    bool cancel = false;
-    if (event == "connect")
-        m.connect->click();
-    else if (event == "enter")
-        QTest::keyClick(m.multilink, Qt::Key_Return);
-    else if (event == "key")
-        QTest::keyClick(m.multilink, Qt::Key_A);
-    else if (event == "poll")
-        QMetaObject::invokeMethod(m.Timer2, "timeout"); // a tick as the timer gives it
-    else
-        emit rig.socket.Error(10048, "unreachable", 0, "", "", 0, &cancel);
+    events.simulate(m.*button);
     QCOMPARE(rig.socket.sent.value(0).toHex(), sent);
     QCOMPARE(rig.boxes.shown.join('+'), box);
+}
+
+void tst_main::timers_and_socket_error()
+{
+    // Ticks as the timers give them: a poll; the second channel's lamp blinking on; the line's
+    // duration.
+    Rig rig;
+    Main& m = *rig.main;
+    QMetaObject::invokeMethod(m.Timer2, "timeout");
+    QCOMPARE(rig.socket.sent, QList<QByteArray>({ QByteArray::fromHex("ffff010100") }));
+    rig.socket.deliver("fdfd0303"); // line up, the second channel's call being set up
+    rig.clock.t.seconds += 61;
+    QMetaObject::invokeMethod(m.Timer1, "timeout");
+    QMetaObject::invokeMethod(m.Timer3, "timeout");
+    QCOMPARE(colour(m.multilinked), QString("lit"));
+    QCOMPARE(m.online_time->text(), QString("00:01:01"));
+    bool cancel = false;
+    emit rig.socket.Error(10048, "unreachable", 0, "", "", 0, &cancel);
+    QCOMPARE(rig.boxes.shown, QStringList({ "unreachable" }));
 }
 
 void tst_main::files_data()

@@ -217,7 +217,8 @@ void tst_platform::no_thread_for_a_lookup()
         = QTest::qWaitFor([&] { return waitpid(child, &status, WNOHANG) == child; }, 20000);
     if (!ended)
         kill(child, SIGKILL);
-    QVERIFY(ended && WIFEXITED(status));
+    QVERIFY2(ended, "the lookup hangs");
+    QVERIFY(WIFEXITED(status));
     QCOMPARE(WEXITSTATUS(status), 0);
 }
 
@@ -239,7 +240,8 @@ void tst_platform::stop_signals()
     }
     sigaction(SIGTERM, nullptr, &term);
     sigaction(SIGHUP, nullptr, &hup);
-    QVERIFY(term.sa_handler == before.sa_handler && hup.sa_handler == SIG_IGN);
+    QVERIFY(term.sa_handler == before.sa_handler);
+    QVERIFY(hup.sa_handler == SIG_IGN);
     std::signal(SIGHUP, SIG_DFL);
 }
 

@@ -12,7 +12,7 @@ private slots:
     void read_data();
     void read();
     void write_data();
-    void write();
+    void write(); // and read back
 };
 
 void tst_settings_file::read_data()
@@ -87,6 +87,12 @@ void tst_settings_file::write_data()
                              << QByteArray("0,0\r\n\" Ger\xe4t 1 \"\r\n#FALSE#\r\n");
     QTest::newRow("fraction") << Contents { Position { 1380.5, 2 }, "h", false }
                               << QByteArray("1380.5,2\r\n\"h\"\r\n#FALSE#\r\n");
+    QTest::newRow("commas and blanks, the 32-bit minimum")
+        << Contents { Position { 0.1f, -2147483648.f }, " a, b ,", true }
+        << QByteArray("0.1,-2147483648\r\n\" a, b ,\"\r\n#TRUE#\r\n");
+    QTest::newRow("largest") << Contents { Position { 3.4028235e38f, 2147483520.f }, "ÿ", false }
+                             << QByteArray("340282346638528859811704183484516925440,2147483520\r\n"
+                                           "\"\xff\"\r\n#FALSE#\r\n");
 }
 
 void tst_settings_file::write()
@@ -94,6 +100,13 @@ void tst_settings_file::write()
     QFETCH(Contents, values);
     QFETCH(QByteArray, file);
     QCOMPARE(format(values), file);
+    // Read back, the file gives exactly these values.
+    const Contents back = parse(file);
+    QVERIFY(back.position);
+    QCOMPARE(double(back.position->top), double(values.position->top));
+    QCOMPARE(double(back.position->left), double(values.position->left));
+    QCOMPARE(back.address, values.address);
+    QCOMPARE(back.show_duration, values.show_duration);
 }
 
 QTEST_APPLESS_MAIN(tst_settings_file)

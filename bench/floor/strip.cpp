@@ -60,9 +60,8 @@ int main(int argc, char* argv[])
     const QString mode = argc > 1 ? QString(argv[1]) : QString();
     timer.setTimerType(Qt::PreciseTimer);
     if (mode == "--blink") {
-        QObject::connect(&timer, &QTimer::timeout, [&, on = false]() mutable {
-            lamp->setPixmap((on = !on) ? lit : unlit);
-        });
+        QObject::connect(&timer, &QTimer::timeout,
+            [&, on = false]() mutable { lamp->setPixmap((on = !on) ? lit : unlit); });
         timer.start(100);
     } else if (mode == "--count") {
         QObject::connect(&timer, &QTimer::timeout,

@@ -2,33 +2,31 @@
 
 #include "hyperlink/property_bag.h"
 
-// clang-format off
 const std::array<Member, 10> UserControl1::members = { {
-    { "BackColor", dispid::BackColor, MemberKind::Long,
-      "Gibt die Hintergrundfarbe zurück, die verwendet wird, um Text und Grafik in einem Objekt "
-      "anzuzeigen, oder legt diese fest." },
-    { "ForeColor", dispid::ForeColor, MemberKind::Long,
-      "Gibt die Vordergrundfarbe zurück, die zum Anzeigen von Text und Grafiken in einem Objekt "
-      "verwendet wird, oder legt diese fest." },
-    { "Enabled", dispid::Enabled, MemberKind::Boolean,
-      "Gibt einen Wert zurück, der bestimmt, ob ein Objekt auf vom Benutzer erzeugte Ereignisse "
-      "reagieren kann, oder legt diesen fest." },
-    { "Font", dispid::Font, MemberKind::Font, "Gibt ein Font-Objekt zurück." },
-    { "BackStyle", dispid::BackStyle, MemberKind::Integer,
-      "Zeigt an, ob ein Bezeichnungsfeld oder der Hintergrund eines Figur-Steuerelements "
-      "transparent oder undurchsichtig ist." },
-    { "BorderStyle", dispid::BorderStyle, MemberKind::Integer,
-      "Gibt den Rahmenstil für ein Objekt zurück oder legt diesen fest." },
-    { "Refresh", dispid::Refresh, MemberKind::Method,
-      "Erzwingt ein vollständiges Neuzeichnen eines Objekts." },
-    { "HyperLink", dispid::HyperLink, MemberKind::FromContainer,
-      "Gibt ein Hyperlink-Objekt zurück, das für Browser-Navigation verwendet wird." },
-    { "ActiveControl", dispid::ActiveControl, MemberKind::Control,
-      "Gibt das Steuerelement mit dem Fokus zurück." },
-    { "Zeigsmir", dispid::Zeigsmir, MemberKind::Variant, nullptr },
+    // "Gibt die Hintergrundfarbe zurück, die verwendet wird, um Text und Grafik in einem Objekt
+    // anzuzeigen, oder legt diese fest."
+    { "BackColor", dispid::BackColor, MemberKind::Long },
+    // "Gibt die Vordergrundfarbe zurück, die zum Anzeigen von Text und Grafiken in einem Objekt
+    // verwendet wird, oder legt diese fest."
+    { "ForeColor", dispid::ForeColor, MemberKind::Long },
+    // "Gibt einen Wert zurück, der bestimmt, ob ein Objekt auf vom Benutzer erzeugte Ereignisse
+    // reagieren kann, oder legt diesen fest."
+    { "Enabled", dispid::Enabled, MemberKind::Boolean },
+    // "Gibt ein Font-Objekt zurück."
+    { "Font", dispid::Font, MemberKind::Font },
+    // "Zeigt an, ob ein Bezeichnungsfeld oder der Hintergrund eines Figur-Steuerelements
+    // transparent oder undurchsichtig ist."
+    { "BackStyle", dispid::BackStyle, MemberKind::Integer },
+    // "Gibt den Rahmenstil für ein Objekt zurück oder legt diesen fest."
+    { "BorderStyle", dispid::BorderStyle, MemberKind::Integer },
+    // "Erzwingt ein vollständiges Neuzeichnen eines Objekts."
+    { "Refresh", dispid::Refresh, MemberKind::Method },
+    // "Gibt ein Hyperlink-Objekt zurück, das für Browser-Navigation verwendet wird."
+    { "HyperLink", dispid::HyperLink, MemberKind::FromContainer },
+    // "Gibt das Steuerelement mit dem Fokus zurück."
+    { "ActiveControl", dispid::ActiveControl, MemberKind::Control },
+    { "Zeigsmir", dispid::Zeigsmir, MemberKind::Variant },
 } };
-
-// clang-format on
 
 namespace {
 

@@ -51,7 +51,6 @@ struct Member {
     const char* name; // also the property bag's key and the name PropertyChanged reports
     qint32 dispid;
     MemberKind kind;
-    const char* help; // nullptr where the member has none
 };
 
 // The hyperlink user control, public identifier TembrillConnect.UserControl1. It hands out the
@@ -61,8 +60,6 @@ struct Member {
 class UserControl1 : public QWidget {
     Q_OBJECT
 public:
-    static constexpr const char* ProgID = "TembrillConnect.UserControl1";
-
     // The members in the order of the control's interface. The stored properties among them are
     // initialised, restored and saved in this same order.
     static const std::array<Member, 10> members;

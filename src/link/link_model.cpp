@@ -14,9 +14,9 @@ constexpr double seconds_per_day = 86400.0;
 
 void LinkModel::socket_DataArrival(QByteArrayView datagram, const TimeSource& clock)
 {
-    const std::optional<Reply> reply = read_reply(datagram);
     // Shorter than four bytes or with pairs that differ: dropped without a word.
-    if (!reply || !reply_valid(*reply))
+    const std::optional<Reply> reply = valid_reply(datagram);
+    if (!reply)
         return;
     handle_status(*reply, clock);
 }
@@ -82,33 +82,29 @@ void LinkModel::show_state()
     static const QString multilink_text = QStringLiteral("Multilink");
     static const QString singlelink_text = QStringLiteral("Singlelink");
 
+    // Each caption names the command its button sends.
     display.connected = link_up ? Lamp::Lit : Lamp::Unlit;
-    display.connect_caption = link_up ? hang_up_text : connect_text;
+    display.connect_caption = line_in_use() ? hang_up_text : connect_text;
     display.multilinked = multilink_up ? Lamp::Lit : Lamp::Unlit;
-    display.multilink_caption = multilink_up ? singlelink_text : multilink_text;
+    display.multilink_caption = second_in_use() ? singlelink_text : multilink_text;
     display.Timer1 = dialing;
-    display.line = dialing && !link_up ? LampState::SettingUp
-        : link_up                      ? LampState::Lit
-                                       : LampState::Unlit;
+    display.line = line_setting_up() ? LampState::SettingUp
+        : link_up                    ? LampState::Lit
+                                     : LampState::Unlit;
     display.second = second_dialing() ? LampState::SettingUp
-        : multilink_up                  ? LampState::Lit
-                                        : LampState::Unlit;
-    if (second_dialing())
-        display.multilink_caption = singlelink_text;
-    else if (dialing)
-        display.connect_caption = hang_up_text;
+        : multilink_up                ? LampState::Lit
+                                      : LampState::Unlit;
 }
 
 void LinkModel::update_buttons(qint16 rights)
 {
-    if (!link_up && !dialing)
-        display.connect_enabled = rights & right_connect;
-    if (link_up || dialing)
-        display.connect_enabled = rights & right_hang_up;
-    if (!multilink_up && !dialing)
-        display.multilink_enabled = rights & right_multilink;
-    if (multilink_up || second_dialing())
+    // A button is enabled by the right to send its command; the second channel's button is
+    // left as it was while the line's call is being set up.
+    display.connect_enabled = rights & (line_in_use() ? right_hang_up : right_connect);
+    if (second_in_use())
         display.multilink_enabled = rights & right_singlelink;
+    else if (!dialing)
+        display.multilink_enabled = rights & right_multilink;
 }
 
 void LinkModel::reset_constat()
@@ -125,14 +121,11 @@ void LinkModel::restart_polling()
     display.Timer2 = true;
 }
 
-qint16 LinkModel::connect_command() const
-{
-    return (link_up || dialing) ? cmd_hang_up : cmd_connect;
-}
+qint16 LinkModel::connect_command() const { return line_in_use() ? cmd_hang_up : cmd_connect; }
 
 qint16 LinkModel::multilink_command() const
 {
-    return (multilink_up || second_dialing()) ? cmd_singlelink : cmd_multilink;
+    return second_in_use() ? cmd_singlelink : cmd_multilink;
 }
 
 void LinkModel::Timer1_Timer()

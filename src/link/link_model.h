@@ -8,6 +8,17 @@
 
 class TimeSource;
 
+// Words, here and in the window:
+//   line = link = online: the device's first channel (flag_link_up, link_up, the `connect`
+//     button, the `connected` lamp, `online_time`).
+//   second channel = multilink: the channel added while the line is up (flag_multilink_up,
+//     multilink_up, the `multilink` button, the `multilinked` lamp, `multilink_time`).
+//   dialing: a call is being set up; the line's while the line is down, else the second
+//     channel's.
+// A lamp has a picture (Lamp: red, lit, unlit), what it shows at this moment, and a meaning
+// (LampState), what the picture stands for: red is no status yet, and a lamp whose call is being
+// set up alternates lit and unlit pictures while its meaning stays "setting up".
+
 // What a lamp means, for assistive technology: unlike its picture, it does not change with
 // each blink.
 enum class LampState : quint8 { NoStatus, Unlit, Lit, SettingUp };
@@ -67,8 +78,14 @@ public:
     void update_buttons(qint16 rights);
     // Both lamps red until the device answers again.
     void reset_constat();
+    // The line is up or its call is being set up: its button hangs up.
+    bool line_in_use() const { return link_up || dialing; }
+    // The line's call is being set up: dialing while the line is down.
+    bool line_setting_up() const { return dialing && !link_up; }
     // The second channel's call is being set up: dialing while the line is up.
     bool second_dialing() const { return link_up && dialing; }
+    // The second channel is up or its call is being set up: its button drops it.
+    bool second_in_use() const { return multilink_up || second_dialing(); }
     // Polling starts (again) until the next full status.
     void restart_polling();
 

@@ -12,16 +12,16 @@ QByteArray command_bytes(qint16 marker, qint16 code)
     return data;
 }
 
-std::optional<Reply> read_reply(QByteArrayView datagram)
+std::optional<Reply> valid_reply(QByteArrayView datagram)
 {
     if (datagram.size() < 4)
         return std::nullopt;
     Reply reply {};
     for (int i = 0; i < 4; ++i)
         reply[size_t(i)] = qint16(quint8(datagram[i]));
+    if (reply[0] != reply[1] || reply[2] != reply[3])
+        return std::nullopt;
     return reply;
 }
-
-bool reply_valid(const Reply& reply) { return reply[0] == reply[1] && reply[2] == reply[3]; }
 
 } // namespace wire

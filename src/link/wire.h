@@ -43,9 +43,8 @@ using Reply = std::array<qint16, 5>;
 // marker, marker, code, code, 0: always five bytes.
 QByteArray command_bytes(qint16 marker, qint16 code);
 
-// The first four bytes of a datagram; nothing for a datagram shorter than four bytes.
-std::optional<Reply> read_reply(QByteArrayView datagram);
-// Both pairs agree; nothing else is checked.
-bool reply_valid(const Reply& reply);
+// The first four bytes of a datagram whose pairs agree (nothing else is checked); nothing for a
+// datagram shorter than four bytes or with pairs that differ.
+std::optional<Reply> valid_reply(QByteArrayView datagram);
 
 } // namespace wire

@@ -68,19 +68,6 @@ Main::Main(const MainServices& services, QWidget* parent)
 
 Main::~Main() = default;
 
-void Main::place(QWidget* widget, int left, int top, int width, int height)
-{
-    widget->setGeometry(ui::twips_rect(this, left, top, width, height));
-}
-
-QLabel* Main::add_label(const QString& text, int left, int top, int width, int height)
-{
-    auto* label = new QLabel(text, this);
-    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    place(label, left, top, width, height);
-    return label;
-}
-
 void Main::build_controls()
 {
     setWindowTitle(QStringLiteral("Tembrill Connect"));
@@ -94,34 +81,34 @@ void Main::build_controls()
     setFixedHeight(ui::twips_to_px(this, design_height));
 
     CallOption = new QPushButton(QStringLiteral("--"), this);
-    place(CallOption, 0, 0, 150, 555);
+    ui::place(CallOption, 0, 0, 150, 555);
     connect = new QPushButton(QStringLiteral("Connect"), this);
-    place(connect, 840, 10, 855, 255);
+    ui::place(connect, 840, 10, 855, 255);
     multilink = new QPushButton(QStringLiteral("Multilink"), this);
-    place(multilink, 840, 250, 855, 255);
+    ui::place(multilink, 840, 250, 855, 255);
 
     // Pictures drawn for their size in twips at the screen's pixel ratio: crisp at any scale.
     // The lamps start red, as they stay until the device answers.
-    led_on = add_label({}, 2880, 0, 240, 240);
-    led_off = add_label({}, 2880, 120, 240, 240);
-    led_red = add_label({}, 2880, 240, 240, 240);
+    led_on = ui::add_label(this, {}, 2880, 0, 240, 240);
+    led_off = ui::add_label(this, {}, 2880, 120, 240, 240);
+    led_red = ui::add_label(this, {}, 2880, 240, 240, 240);
     for (QLabel* source : { led_on, led_off, led_red })
         source->setVisible(false);
     // Beyond either width, like the picture sources: it is only ever heard.
-    m_notice = add_label({}, 2880, 360, 240, 120);
+    m_notice = ui::add_label(this, {}, 2880, 360, 240, 120);
     m_notice->setObjectName(QStringLiteral("notice"));
     connected = new LampView(this);
     multilinked = new LampView(this);
-    place(connected, 555, 15, 240, 240);
-    place(multilinked, 555, 255, 240, 240);
+    ui::place(connected, 555, 15, 240, 240);
+    ui::place(multilinked, 555, 255, 240, 240);
     for (LampView* lamp : { connected, multilinked })
         lamp->setPixmap(picture(Lamp::Red));
     m_shown.connected = m_shown.multilinked = Lamp::Red;
-    online_time = add_label(QStringLiteral("00:00:00"), 1800, 45, 735, 255);
-    multilink_time = add_label(QStringLiteral("00:00:00"), 1800, 285, 735, 255);
+    online_time = ui::add_label(this, QStringLiteral("00:00:00"), 1800, 45, 735, 255);
+    multilink_time = ui::add_label(this, QStringLiteral("00:00:00"), 1800, 285, 735, 255);
     for (QLabel* label : { online_time, multilink_time })
         label->setAutoFillBackground(true);
-    Image3 = add_label({}, 120, 0, 480, 480);
+    Image3 = ui::add_label(this, {}, 120, 0, 480, 480);
     Image3->setPixmap(pictures::logo(ui::twips_to_px(this, 480), devicePixelRatioF()));
     // The lamps lie over the logo's right edge; keep them on top.
     connected->raise();

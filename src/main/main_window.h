@@ -92,7 +92,6 @@ public:
     quint32 line_seconds() const;
     quint32 second_seconds() const;
 
-    // Controls.
     QPushButton* CallOption = nullptr;
     QPushButton* connect = nullptr;
     QPushButton* multilink = nullptr;
@@ -101,6 +100,8 @@ public:
     QLabel* online_time = nullptr;
     QLabel* multilink_time = nullptr;
     QLabel* Image3 = nullptr;
+    // Hidden, never read by anything but the lamps: each holds one lamp picture, which the lamps
+    // take from it (picture()).
     QLabel* led_on = nullptr;
     QLabel* led_off = nullptr;
     QLabel* led_red = nullptr;
@@ -135,8 +136,6 @@ private:
     void name_controls();
     void build_timers();
     void wire_events();
-    void place(QWidget* widget, int left, int top, int width, int height);
-    QLabel* add_label(const QString& text, int left, int top, int width, int height);
     void place_window(float top, float left, bool wide);
     void apply_width();
     // Puts what changed in the model's display on the widgets and switches the timers.

@@ -38,7 +38,6 @@ public:
     QByteArray getData() override { return m_pending; }
 
     bool isBound() const { return m_fd >= 0; }
-    int handle() const { return m_fd; }
     bool isLookingUp() const { return m_lookup == Lookup::Pending; }
     // How old a name's answer may be before a send asks again.
     static constexpr qint64 lookupMaxAgeMs = 60000;

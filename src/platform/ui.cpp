@@ -1,5 +1,6 @@
 #include "platform/ui.h"
 
+#include <QLabel>
 #include <QWidget>
 
 #include <algorithm>
@@ -48,6 +49,19 @@ QRect twips_rect(const QWidget* w, int left, int top, int width, int height)
     const int x = twips_to_px(w, left);
     const int y = twips_to_px(w, top);
     return QRect(x, y, twips_to_px(w, left + width) - x, twips_to_px(w, top + height) - y);
+}
+
+void place(QWidget* widget, int left, int top, int width, int height)
+{
+    widget->setGeometry(twips_rect(widget->window(), left, top, width, height));
+}
+
+QLabel* add_label(QWidget* window, const QString& text, int left, int top, int width, int height)
+{
+    auto* label = new QLabel(text, window);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    place(label, left, top, width, height);
+    return label;
 }
 
 } // namespace ui

@@ -4,6 +4,8 @@
 #include <QRect>
 #include <QStringList>
 
+class QLabel;
+class QString;
 class QWidget;
 
 namespace ui {
@@ -17,5 +19,10 @@ QFont narrow_font(double points, bool underline = false);
 int twips_to_px(const QWidget* w, double twips);
 double px_to_twips(const QWidget* w, int px);
 QRect twips_rect(const QWidget* w, int left, int top, int width, int height);
+
+// Puts a child widget where the layout has it, in twips of its window.
+void place(QWidget* widget, int left, int top, int width, int height);
+// A new label of the window, text at its top left, placed in twips.
+QLabel* add_label(QWidget* window, const QString& text, int left, int top, int width, int height);
 
 } // namespace ui

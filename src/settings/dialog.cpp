@@ -80,44 +80,31 @@ Dialog::Dialog(HyperlinkRef browser, QWidget* parent)
     Form_Load();
 }
 
-void Dialog::place(QWidget* widget, int left, int top, int width, int height)
-{
-    widget->setGeometry(ui::twips_rect(this, left, top, width, height));
-}
-
-QLabel* Dialog::add_label(const QString& text, int left, int top, int width, int height)
-{
-    auto* label = new QLabel(text, this);
-    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    label->setAutoFillBackground(true);
-    place(label, left, top, width, height);
-    return label;
-}
-
 void Dialog::build_controls()
 {
     // Created in tab order.
     OKButton = new QPushButton(QStringLiteral("OK"), this);
-    place(OKButton, 3000, 120, 1095, 300);
+    ui::place(OKButton, 3000, 120, 1095, 300);
     // OK is the default button: Enter in the text box or on the check box means OK. A focused
     // button takes Enter itself, as on any desktop (buttons of a dialog are auto-default).
     OKButton->setDefault(true);
     CancelButton = new QPushButton(QStringLiteral("Abbrechen"), this);
-    place(CancelButton, 3000, 480, 1095, 300);
-    Label1 = add_label(QStringLiteral("Tembrill Connect Einstellungen"), 840, 120, 1935, 615);
+    ui::place(CancelButton, 3000, 480, 1095, 300);
+    Label1 = ui::add_label(
+        this, QStringLiteral("Tembrill Connect Einstellungen"), 840, 120, 1935, 615);
     Label1->setFont(ui::sans_font(9.75));
     Label1->setWordWrap(true);
-    Label2 = add_label(QStringLiteral("Tembrill IP-Adresse:"), 240, 1110, 1575, 255);
+    Label2 = ui::add_label(this, QStringLiteral("Tembrill IP-Adresse:"), 240, 1110, 1575, 255);
     show_check = new QCheckBox(QStringLiteral("Verbindungsdauer anzeigen"), this);
-    place(show_check, 240, 1440, 2295, 375);
+    ui::place(show_check, 240, 1440, 2295, 375);
     // Linux fonts and check marks are wider than the ones this layout was drawn with: the
     // caption runs on towards the hyperlink control (which draws nothing) rather than be clipped.
     show_check->resize(
         std::max(show_check->sizeHint().width(), show_check->width()), show_check->height());
     ip_addr = new QLineEdit(this);
     ip_addr->setMaxLength(settings_file::max_address);
-    place(ip_addr, 1800, 1080, 2295, 285);
-    Label3 = add_label(copyright_text, 240, 2040, 3855, 255);
+    ui::place(ip_addr, 1800, 1080, 2295, 285);
+    Label3 = ui::add_label(this, copyright_text, 240, 2040, 3855, 255);
     Label3->setFont(ui::narrow_font(6.75));
     // Given its text once built: a text set while it is built is told to assistive
     // technology before it is a link.
@@ -125,7 +112,7 @@ void Dialog::build_controls()
     url->setText(web_address);
     url->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     url->setAutoFillBackground(true);
-    place(url, 240, 2280, 3495, 255);
+    ui::place(url, 240, 2280, 3495, 255);
     url->setFont(ui::narrow_font(8.25, true));
     // Right after the address in the tab chain; Space and Enter open it as a click does.
     url->setFocusPolicy(Qt::StrongFocus);
@@ -134,11 +121,13 @@ void Dialog::build_controls()
     blue.setColor(QPalette::WindowText, QColor(0, 0, 255));
     url->setPalette(blue);
     url->setCursor(Qt::PointingHandCursor);
+    for (QLabel* label : { Label1, Label2, Label3, url })
+        label->setAutoFillBackground(true);
     UCC1 = new UserControl1(this, this);
-    place(UCC1, 3360, 1440, 615, 375);
+    ui::place(UCC1, 3360, 1440, 615, 375);
     Image3 = new QLabel(this);
     Image3->setPixmap(pictures::logo(ui::twips_to_px(this, 480), devicePixelRatioF()));
-    place(Image3, 120, 120, 480, 480);
+    ui::place(Image3, 120, 120, 480, 480);
 }
 
 void Dialog::name_controls()

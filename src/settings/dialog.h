@@ -42,8 +42,6 @@ protected:
 private:
     void build_controls();
     void name_controls();
-    void place(QWidget* widget, int left, int top, int width, int height);
-    QLabel* add_label(const QString& text, int left, int top, int width, int height);
 
     // The dialog as the container of UCC1.
     void PropertyChanged(const QString&) override { }

@@ -18,25 +18,64 @@ struct Key {
     void (*action)(DeviceModel& device, DeviceServer& server);
 };
 
-// clang-format off
+void connect_line(DeviceModel& d, DeviceServer&) { d.command(cmd_connect); }
+void hang_up(DeviceModel& d, DeviceServer&) { d.command(cmd_hang_up); }
+void add_second(DeviceModel& d, DeviceServer&) { d.command(cmd_multilink); }
+void drop_second(DeviceModel& d, DeviceServer&) { d.command(cmd_singlelink); }
+void drop_line(DeviceModel& d, DeviceServer&) { d.dropLine(); }
+void send_repoll(DeviceModel& d, DeviceServer&) { d.sendRaw(status_bytes(reply_repoll, 0)); }
+void send_mismatched(DeviceModel& d, DeviceServer&) { d.sendRaw(QByteArray::fromHex("fefd0101")); }
+void send_unknown(DeviceModel& d, DeviceServer&) { d.sendRaw(status_bytes(250, flag_link_up)); }
+void flood(DeviceModel&, DeviceServer& s) { s.toggleFlood(); }
+void quit(DeviceModel&, DeviceServer&) { QCoreApplication::quit(); }
+
+void restart(DeviceModel& d, DeviceServer&)
+{
+    log_note(QStringLiteral("restart"));
+    d.restart();
+}
+
+void toggle_failing_dials(DeviceModel& d, DeviceServer&)
+{
+    d.options().failDial = !d.options().failDial;
+    log_note(d.options().failDial ? QStringLiteral("dials fail") : QStringLiteral("dials succeed"));
+}
+
+void toggle_silence(DeviceModel& d, DeviceServer&)
+{
+    d.options().silent = !d.options().silent;
+    log_note(d.options().silent ? QStringLiteral("silent") : QStringLiteral("answering"));
+}
+
+void unasked_as_253(DeviceModel& d, DeviceServer&)
+{
+    d.options().unaskedType = reply_status;
+    log_note(QStringLiteral("unasked type 253"));
+}
+
+void unasked_as_254(DeviceModel& d, DeviceServer&)
+{
+    d.options().unaskedType = reply_full_status;
+    log_note(QStringLiteral("unasked type 254"));
+}
+
 const Key key_table[] = {
-    { 'c', "connect the line",                [](DeviceModel& d, DeviceServer&) { d.command(cmd_connect); } },
-    { 'h', "hang up",                         [](DeviceModel& d, DeviceServer&) { d.command(cmd_hang_up); } },
-    { 'm', "add the second channel",          [](DeviceModel& d, DeviceServer&) { d.command(cmd_multilink); } },
-    { 's', "drop the second channel",         [](DeviceModel& d, DeviceServer&) { d.command(cmd_singlelink); } },
-    { 'd', "drop the line now",               [](DeviceModel& d, DeviceServer&) { d.dropLine(); } },
-    { 'r', "restart (sends a repoll reply)",  [](DeviceModel& d, DeviceServer&) { log_note("restart"); d.restart(); } },
-    { 'p', "send a repoll reply",             [](DeviceModel& d, DeviceServer&) { d.sendRaw(status_bytes(reply_repoll, 0)); } },
-    { 'g', "send mismatched pairs",           [](DeviceModel& d, DeviceServer&) { d.sendRaw(QByteArray::fromHex("fefd0101")); } },
-    { 'u', "send an unknown type",            [](DeviceModel& d, DeviceServer&) { d.sendRaw(status_bytes(250, flag_link_up)); } },
-    { 'f', "toggle failing dials",            [](DeviceModel& d, DeviceServer&) { d.options().failDial = !d.options().failDial; log_note(d.options().failDial ? "dials fail" : "dials succeed"); } },
-    { 'x', "toggle silence",                  [](DeviceModel& d, DeviceServer&) { d.options().silent = !d.options().silent; log_note(d.options().silent ? "silent" : "answering"); } },
-    { '3', "unasked statuses as 253",         [](DeviceModel& d, DeviceServer&) { d.options().unaskedType = reply_status; log_note("unasked type 253"); } },
-    { '4', "unasked statuses as 254",         [](DeviceModel& d, DeviceServer&) { d.options().unaskedType = reply_full_status; log_note("unasked type 254"); } },
-    { 'b', "flood the client (on/off)",       [](DeviceModel&, DeviceServer& s) { s.toggleFlood(); } },
-    { 'q', "quit",                            [](DeviceModel&, DeviceServer&) { QCoreApplication::quit(); } },
+    { 'c', "connect the line", connect_line },
+    { 'h', "hang up", hang_up },
+    { 'm', "add the second channel", add_second },
+    { 's', "drop the second channel", drop_second },
+    { 'd', "drop the line now", drop_line },
+    { 'r', "restart (sends a repoll reply)", restart },
+    { 'p', "send a repoll reply", send_repoll },
+    { 'g', "send mismatched pairs", send_mismatched },
+    { 'u', "send an unknown type", send_unknown },
+    { 'f', "toggle failing dials", toggle_failing_dials },
+    { 'x', "toggle silence", toggle_silence },
+    { '3', "unasked statuses as 253", unasked_as_253 },
+    { '4', "unasked statuses as 254", unasked_as_254 },
+    { 'b', "flood the client (on/off)", flood },
+    { 'q', "quit", quit },
 };
-// clang-format on
 
 QString now() { return QTime::currentTime().toString(QStringLiteral("HH:mm:ss.zzz")); }
 
@@ -129,8 +168,8 @@ void DeviceServer::readBatch()
         if (!d.senderAddress().isLoopback())
             continue;
         m_client = d.senderAddress();
-        const std::optional<Reply> r = read_reply(d.data());
-        if (r && reply_valid(*r) && (*r)[0] == command_marker)
+        const std::optional<Reply> r = valid_reply(d.data());
+        if (r && (*r)[0] == command_marker)
             m_device.command((*r)[2]);
     }
 }

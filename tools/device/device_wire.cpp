@@ -25,10 +25,10 @@ static QString flag_text(int flags)
 
 QString describe(QByteArrayView datagram)
 {
-    const std::optional<Reply> r = read_reply(datagram);
-    if (!r)
+    if (datagram.size() < 4)
         return QStringLiteral("short datagram");
-    if (!reply_valid(*r))
+    const std::optional<Reply> r = valid_reply(datagram);
+    if (!r)
         return QStringLiteral("mismatched pairs");
     const int type = (*r)[0];
     const int flags = (*r)[2];
