@@ -150,9 +150,12 @@ bool Dialog::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched != url)
         return QDialog::eventFilter(watched, event);
-    const auto* mouse = static_cast<QMouseEvent*>(event);
-    const bool clicked = event->type() == QEvent::MouseButtonRelease
-        && mouse->button() == Qt::LeftButton && url->rect().contains(mouse->position().toPoint());
+    bool clicked = false;
+    if (event->type() == QEvent::MouseButtonRelease) {
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        clicked = mouse->button() == Qt::LeftButton
+            && url->rect().contains(mouse->position().toPoint());
+    }
     const int key = event->type() == QEvent::KeyPress ? static_cast<QKeyEvent*>(event)->key() : 0;
     // Enter on the focused link opens it rather than pressing OK.
     if (clicked || key == Qt::Key_Space || key == Qt::Key_Return || key == Qt::Key_Enter) {
