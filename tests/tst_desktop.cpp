@@ -50,7 +50,7 @@ QDBusMessage through_bus(const QString& interface, const QString& member, const 
 
 void tst_desktop::methods_data()
 {
-    QTest::addColumn<QByteArray>("status"); // hex; empty: none
+    QTest::addColumn<QByteArray>("statuses"); // hex, or "readdress" as a new address does
     QTest::addColumn<QString>("method"); // "action:NAME" for ActivateAction
     QTest::addColumn<QString>("error"); // SendFailed: the socket fails
     QTest::addColumn<QByteArray>("sent");
@@ -63,6 +63,7 @@ void tst_desktop::methods_data()
                             << QByteArray(sent);
     };
     row("no full status", "fdfd1818", "Connect", none, "");
+    row("new address", "fefe1818 readdress", "HangUp", none, "");
     row("connect, up", "fefe1919", "Connect", done, "");
     row("connect, no right", "fefe1010", "Connect", no, "");
     row("hang up", "fefe1111", "HangUp", "", "ffff030300");
@@ -75,7 +76,7 @@ void tst_desktop::methods_data()
 
 void tst_desktop::methods()
 {
-    QFETCH(QByteArray, status);
+    QFETCH(QByteArray, statuses);
     QFETCH(QString, method);
     QFETCH(QString, error);
     QFETCH(QByteArray, sent);
@@ -84,8 +85,12 @@ void tst_desktop::methods()
     object.attach(&*rig.main, nullptr);
     QVERIFY(QDBusConnection::sessionBus().registerObject(
         bus_names::path, &object, QDBusConnection::ExportAdaptors));
-    if (!status.isEmpty())
-        rig.socket.deliver(status);
+    for (const QByteArray& status : statuses.split(' ')) {
+        if (status == "readdress")
+            rig.main->reset_constat();
+        else
+            rig.socket.deliver(status);
+    }
     const bool fail = error == bus_names::send_failed;
     if (fail)
         rig.socket.fail = SocketError { 10065, "No route to host" };
