@@ -26,6 +26,7 @@ line_is() { [ "$(strip org.freedesktop.DBus.Properties.Get ${app}1 Line)" = "(<'
 state_is() { xprop -id "$window" WM_STATE | grep -q "$1"; }
 
 cd "$HOME"
+wait_for xprop -root >/dev/null 2>&1 || fail "no X server" # ready, also on a loaded machine
 openbox --sm-disable & pids+=($!)
 dbus-monitor --session "interface='org.freedesktop.Notifications'" "member='Activate'" >bus.log &
 pids+=($!)

@@ -32,6 +32,7 @@ log=$HOME/orca.log
 pids=()
 # Killed processes are waited for: the device may still be logging into $HOME.
 trap '{ kill "${pids[@]}"; wait "${pids[@]}"; } 2>/dev/null || true; rm -rf "$HOME"' EXIT
+until_true 'xprop -root >/dev/null 2>&1' # ready, also on a loaded machine
 openbox --sm-disable & pids+=($!)
 /usr/libexec/at-spi-bus-launcher --launch-immediately & pids+=($!)
 until_true 'wmctrl -m >/dev/null 2>&1'
