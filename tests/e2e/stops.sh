@@ -16,12 +16,14 @@ trap '{ kill "${pids[@]}"; wait "${pids[@]}"; } 2>/dev/null || true; rm -rf "$tm
 fail() { echo "FAIL: $*"; exit 1; }
 # No session bus: without an address, a client on a display of its own would start one.
 export DBUS_SESSION_BUS_ADDRESS=unix:path=/nonexistent
+for _ in $(seq 100); do xprop -root >/dev/null 2>&1 && break; sleep 0.1; done # a loaded machine
 openbox --sm-disable & pids+=($!)
 "$device" >"$tmp/device.log" & pids+=($!)
-for _ in $(seq 50); do
+for _ in $(seq 100); do
     wmctrl -m >/dev/null 2>&1 && grep -q listening "$tmp/device.log" && break
     sleep 0.1
 done
+wmctrl -m >/dev/null 2>&1 || fail "no window manager"
 printf '1380,2280\r\n"127.0.0.2"\r\n#TRUE#\r\n' >"$tmp/remote.inf"
 
 # stop NAME HOW CODE POSITION: HOW is a signal, "close" or "display"; the client must end with
