@@ -12,7 +12,6 @@
 #include <QSignalSpy>
 #include <QTimer>
 
-#include <csignal>
 #include <sys/fsuid.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -35,7 +34,6 @@ private slots:
     void timers_and_socket_error();
     void files_data();
     void files();
-    void killed_while_writing();
     void working_directory_deleted();
     void roots_link_followed_for_a_user();
     void told_on_stderr_data();
@@ -408,27 +406,6 @@ void tst_main::files()
         QCOMPARE(mode, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser);
     else // an old one keeps its owner and mode
         QCOMPARE(std::pair(owned_by, mode), kept);
-}
-
-void tst_main::killed_while_writing()
-{
-    // Old or new, never a part, whenever the writer dies.
-    const QByteArray old = "1,2\r\n\"old\"\r\n#TRUE#\r\n";
-    Rig rig(old);
-    const QString file = rig.dir.filePath("remote.inf");
-    Globals::ip_address = "new";
-    rig.main->set_position(1380, 2280.4f);
-    const QByteArray written = "1380,2280.4\r\n\"new\"\r\n#TRUE#\r\n";
-    for (int run = 0; run < 200; ++run) {
-        const pid_t writer = fork();
-        while (writer == 0)
-            rig.main->write_settings();
-        usleep(run * 10); // from before the first write to deep into the loop
-        kill(writer, SIGKILL);
-        waitpid(writer, nullptr, 0);
-        const QByteArray now = regular_file::read(file, 100).value_or("");
-        QVERIFY2(now == old || now == written, now.constData());
-    }
 }
 
 void tst_main::working_directory_deleted()
