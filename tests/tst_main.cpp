@@ -215,7 +215,6 @@ void tst_main::settings_button_data()
     QTest::addColumn<QString>("address");
     QTest::addColumn<bool>("show");
     QTest::addColumn<bool>("readdressed"); // lamps red and polling again
-    QTest::newRow("OK, same address") << true << "Box.local" << true << false;
     QTest::newRow("OK, case changed") << true << "box.local" << true << true;
     QTest::newRow("OK, only the switch") << true << "Box.local" << false << false;
     QTest::newRow("Abbrechen") << false << "other" << false << false;
@@ -266,8 +265,6 @@ void tst_main::commands_data()
     QTest::newRow("Enter on multilink")
         << &Main::multilink << enter << 0 << QByteArray("ffff040400") << "";
     QTest::newRow("another key on multilink") << &Main::multilink << key << 0 << QByteArray() << "";
-    QTest::newRow("send error") << &Main::connect << click << 10051 << QByteArray()
-                                << "Error sending data:\r 10051: unreachable";
     QTest::newRow("send error, negative")
         << &Main::connect << click << -5 << QByteArray() << "Error sending data:\r-5: unreachable";
     QTest::newRow("send error 126") << &Main::connect << click << 126 << QByteArray() << "";
@@ -430,19 +427,12 @@ void tst_main::roots_link_followed_for_a_user()
     if (geteuid() != 0)
         QSKIP("becoming another user needs root");
     QTemporaryDir tmp;
-    QVERIFY(QFile::link("inf", tmp.filePath("remote.inf")));
-    QFile inf(tmp.filePath("inf"));
-    QVERIFY(inf.open(QIODevice::WriteOnly));
-    QCOMPARE(inf.write("x"), 1);
-    inf.close();
-    const auto through = QFile::ExeOwner | QFile::ExeGroup | QFile::ExeOther;
-    QVERIFY(QFile::setPermissions(tmp.path(), through | QFile::ReadOwner | QFile::WriteOwner));
+    const QString link = tmp.filePath("remote.inf");
+    const QString setup = "cd %1 && chmod 711 . && printf x >inf && ln -s inf remote.inf";
+    QCOMPARE(QProcess::execute("sh", { "-c", setup.arg(tmp.path()) }), 0);
     const pid_t child = fork();
     if (child == 0)
-        _exit(setresuid(65534, 65534, 65534) == 0
-                    && regular_file::read(tmp.filePath("remote.inf"), 10) == "x"
-                ? 0
-                : 1);
+        _exit(setresuid(65534, 65534, 65534) == 0 && regular_file::read(link, 10) == "x" ? 0 : 1);
     int status = 1;
     waitpid(child, &status, 0);
     QCOMPARE(status, 0);
@@ -453,7 +443,6 @@ void tst_main::told_on_stderr_data()
     // A read-only remote.inf: where no one may read a box, one line on standard error a run.
     QTest::addColumn<int>("checkpoints"); // failed session saves before the stop
     QTest::addColumn<bool>("signal"); // a signal ends it; else the display goes away
-    QTest::newRow("a signal") << 0 << true;
     QTest::newRow("the display gone") << 0 << false;
     QTest::newRow("two checkpoints, then a signal") << 2 << true;
 }
