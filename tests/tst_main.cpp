@@ -242,7 +242,6 @@ void tst_main::settings_button()
         hosts << address;
     QCOMPARE(rig.socket.hosts, hosts);
     QCOMPARE(colour(m.connected), readdressed ? "red" : "lit");
-    QCOMPARE(colour(m.multilinked), readdressed ? "red" : "lit");
     QCOMPARE(m.Timer2->isActive(), readdressed);
     QCOMPARE(m.width() < wide, ok && !show); // the width follows the switch at once
     QCOMPARE(m.connect->text(), QString("Hang up")); // the rest waits for the new device
