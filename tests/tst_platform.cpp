@@ -119,8 +119,6 @@ void tst_platform::addresses()
         seen << QString("error %1").arg(e.number);
     }
     QTRY_COMPARE(seen, arrived);
-    QTest::qWait(100);
-    QCOMPARE(seen, arrived); // and nothing more
 }
 
 void tst_platform::name_asked_again_data()
