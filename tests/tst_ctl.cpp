@@ -106,18 +106,16 @@ void tst_ctl::tool_data()
     row("status, no client", { "status" }, {}, 2, {},
         "Tembrill Connect is not running: start it from the desktop menu");
     row("no session bus", { "watch" }, { "no bus" }, 2, {}, "no session bus");
-    row("connect, already up", { "connect" }, up, 1, {}, "Could not connect: refused: AlreadyDone",
-        connect, bus_names::already_done);
     row("hang-up", { "hang-up" }, up, 0, {}, {}, { "TembrillConnect1.HangUp" });
     row("add-channel", { "add-channel" }, up, 0, {}, {}, { "TembrillConnect1.AddChannel" });
     row("drop-channel", { "drop-channel" }, up, 0, {}, {}, { "TembrillConnect1.DropChannel" });
     row("activate", { "activate" }, up, 0, {}, {}, { "Application.Activate" });
     // From a desktop action, a refusal is also notified.
-    row("menu, refused", { "--from-menu", "connect" }, { "down" }, 1, {}, "NotAllowed",
+    row("menu, refused", { "--from-menu", "connect" }, up, 1, {}, "AlreadyDone",
         { "TembrillConnect1.Connect",
-            "Tembrill Connect|com.example.TembrillConnect|Could not connect|refused: NotAllowed|"
+            "Tembrill Connect|com.example.TembrillConnect|Could not connect|refused: AlreadyDone|"
             "com.example.TembrillConnect" },
-        bus_names::not_allowed);
+        bus_names::already_done);
     row("wait, call failed", wait, { "down", "down", "dialing", "down" }, 1, {},
         "Could not connect: the call ended without the line up", connect);
     row("wait, up after a down", wait, { "down", "down", "dialing", "up" }, 0, {}, {}, connect);
