@@ -31,7 +31,7 @@ struct FakeClient : QDBusVirtualObject {
         } else {
             calls << member;
             if (!error.isEmpty())
-                reply = call.createErrorReply(error, "refused: " + error.section('.', -1));
+                reply = call.createErrorReply(error, "refused:\x1b\r" + error.section('.', -1));
         }
         bus.send(reply);
         if (reply.type() == QDBusMessage::ReplyMessage && member != "Properties.GetAll")
@@ -113,7 +113,7 @@ void tst_ctl::tool_data()
     // From a desktop action, a refusal is also notified.
     row("menu, refused", { "--from-menu", "connect" }, up, 1, {}, "AlreadyDone",
         { "TembrillConnect1.Connect",
-            "Tembrill Connect|com.example.TembrillConnect|Could not connect|refused: AlreadyDone|"
+            "Tembrill Connect|com.example.TembrillConnect|Could not connect|refused:? AlreadyDone|"
             "com.example.TembrillConnect" },
         bus_names::already_done);
     row("wait, call failed", wait, { "down", "down", "dialing", "down" }, 1, {},
@@ -121,7 +121,7 @@ void tst_ctl::tool_data()
     row("wait, up after a down", wait, { "down", "down", "dialing", "up" }, 0, {}, {}, connect);
     row("wait, already up", { "connect", "--wait", "--timeout=86400" }, up, 0, {}, {}, connect,
         bus_names::already_done);
-    row("wait, not allowed", wait, { "down" }, 1, {}, "NotAllowed", connect,
+    row("wait, not allowed", wait, { "down" }, 1, {}, "refused:? NotAllowed", connect,
         bus_names::not_allowed);
     row("wait, timed out", { "connect", "--wait", "--timeout=1" }, { "down", "dialing" }, 75, {},
         "Could not connect: the line is not up after 1 seconds", connect);

@@ -16,16 +16,6 @@ QString clock(uint seconds)
     return two(seconds / 3600) + u':' + two(seconds / 60 % 60) + u':' + two(seconds % 60);
 }
 
-// A text another program gave, kept to one line of a terminal.
-QString printable(QString text)
-{
-    for (QChar& c : text) {
-        if (!c.isPrint())
-            c = u'?';
-    }
-    return text;
-}
-
 QString part(const QString& state, uint seconds)
 {
     if (state == QLatin1String(bus_names::state_up))
@@ -34,6 +24,15 @@ QString part(const QString& state, uint seconds)
 }
 
 } // namespace
+
+QString printable(QString text)
+{
+    for (QChar& c : text) {
+        if (!c.isPrint())
+            c = c.isSpace() ? u' ' : u'?';
+    }
+    return text;
+}
 
 void ClientState::apply(const QVariantMap& properties)
 {

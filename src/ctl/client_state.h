@@ -32,3 +32,7 @@ struct ClientState {
     QString sentence() const;
     QByteArray json() const;
 };
+
+// A text another program gave, kept to one line of a terminal: a line break or tab becomes a
+// space, any other control character '?'.
+QString printable(QString text);

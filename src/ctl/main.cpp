@@ -171,8 +171,8 @@ int Reporter::fail(const QDBusMessage& reply) const
     case QDBusError::Disconnected:
         return fail(unavailable, QStringLiteral("Tembrill Connect does not answer"));
     default:
-        return fail(
-            refused, reply.errorMessage().isEmpty() ? reply.errorName() : reply.errorMessage());
+        return fail(refused,
+            printable(reply.errorMessage().isEmpty() ? reply.errorName() : reply.errorMessage()));
     }
 }
 
