@@ -156,10 +156,13 @@ bool Dialog::eventFilter(QObject* watched, QEvent* event)
         clicked = mouse->button() == Qt::LeftButton
             && url->rect().contains(mouse->position().toPoint());
     }
-    const int key = event->type() == QEvent::KeyPress ? static_cast<QKeyEvent*>(event)->key() : 0;
-    // Enter on the focused link opens it rather than pressing OK.
+    const auto* press
+        = event->type() == QEvent::KeyPress ? static_cast<QKeyEvent*>(event) : nullptr;
+    const int key = press ? press->key() : 0;
+    // Enter on the focused link opens it rather than pressing OK; a key held down opens it once.
     if (clicked || key == Qt::Key_Space || key == Qt::Key_Return || key == Qt::Key_Enter) {
-        url_Click();
+        if (!press || !press->isAutoRepeat())
+            url_Click();
         return true;
     }
     return QDialog::eventFilter(watched, event);
