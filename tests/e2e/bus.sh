@@ -1,9 +1,6 @@
 #!/usr/bin/env bash
-# The strip on a bus and runtime directory of its own, with openbox, the simulator, dbus-monitor
-# on the bus: the control tool's menu action starts the strip through the menu launcher and
-# connects once the device answers; a second start brings the minimized strip back, with its
-# startup id, and ends with 0; the tool's Connect sends its button's datagram; the device
-# dropping the line is notified, Hang up not.
+# The real strip and its control tool on a session bus of their own, with openbox, the simulator
+# and dbus-monitor: the menu's Connect, a second start, the tool's Connect, and the notices.
 set -euo pipefail
 bus=1
 . "$(dirname "$0")/lib.sh"
@@ -18,7 +15,8 @@ pids+=($!)
 start_device --dial-time 300
 mkdir a b bin
 printf '1380,2280\r\n"127.0.0.2"\r\n#TRUE#\r\n' >a/remote.inf
-# The menu launcher's stand-in starts the client in the menu's folder, a/.
+# The menu's Connect starts the strip through the launcher, whose stand-in starts it in a/, and
+# connects once the device answers.
 printf '#!/bin/sh\ncd "%s/a" && exec "%s"\n' "$HOME" "$client" >bin/tembrill-connect-menu
 chmod +x bin/tembrill-connect-menu
 PATH=$HOME/bin:$PATH "$ctl" --from-menu connect || fail "the menu's Connect: $?"
@@ -32,7 +30,7 @@ wait_for state_is Normal
 xdotool windowminimize "$window"
 wait_for state_is Iconic
 (cd b && DESKTOP_STARTUP_ID=strip_TIME1 timeout 20 "$client") || fail "second start: $?"
-grep -A 6 member=Activate bus.log | grep -q '"strip_TIME1"' || fail "no startup id: $(cat bus.log)"
+grep -A 1 '"desktop-startup-id"' bus.log | grep -q '"strip_TIME1"' || fail "no startup id"
 wait_for state_is Normal
 
 # The device dropping the line is notified.

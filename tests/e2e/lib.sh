@@ -7,7 +7,7 @@ if [ -z "${E2E_HOME:-}" ]; then
     export E2E_HOME=1 HOME=$(mktemp -d)
     export XDG_RUNTIME_DIR=$HOME/runtime
     mkdir -m 700 "$XDG_RUNTIME_DIR"
-    [ -n "${no_xvfb:-}" ] || exec xvfb-run -a -s '-screen 0 1024x768x24 -dpi 96 -nolisten tcp' \
+    [ -n "${no_xvfb:-}" ] || exec xvfb-run -a -s '-screen 0 1024x768x24 -dpi 96 -noreset' \
         ${bus:+dbus-run-session --} bash "$0" "$@"
 fi
 client=$(readlink -f "$1")

@@ -1,8 +1,7 @@
 #!/usr/bin/env bash
-# The client as a blind user hears it: the Orca screen reader in a D-Bus session with the
-# accessibility bus, under Xvfb with openbox, and the device simulator. Every utterance is a
-# "SPEECH OUTPUT:" line of Orca's debug log, which Orca writes to a terminal (script's), so each
-# line is in the log as soon as it is said: each step waits for what it must bring about.
+# The client as a blind user hears it: the Orca screen reader on the accessibility bus, with
+# openbox and the simulator. Each utterance is a "SPEECH OUTPUT:" line of Orca's debug log,
+# written to a terminal (script's) and so at once: each step waits for what it brings about.
 set -euo pipefail
 command -v orca >/dev/null || { echo "orca is not installed"; exit 77; }
 bus=1

@@ -1,8 +1,7 @@
 #!/usr/bin/env bash
-# The real client stopped in every way a session ends it, under Xvfb with openbox: the close
-# box, SIGTERM, SIGHUP, SIGINT, and its display going away. Each time remote.inf, spoilt behind
-# the client's back, is written anew with the frame's position in twips. The device simulator
-# answers the polls, so no error box is in the way.
+# The real client stopped in every way a session ends it: the close box, SIGTERM, SIGHUP,
+# SIGINT, and its display going away. Each time remote.inf, spoilt behind its back, is written
+# anew with the frame's position in twips. The simulator answers, so no error box is in the way.
 set -euo pipefail
 . "$(dirname "$0")/lib.sh"
 # No session bus: without an address, a client on a display of its own would start one.
