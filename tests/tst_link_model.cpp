@@ -221,9 +221,9 @@ void tst_link_model::durations_data()
         << Steps { at(36100.6), status(reply_status, both), at(36191), count,
                status(reply_status, 0), status(reply_status, up) }
         << QStringList { "00:01:30", "00:01:30" } << false;
-    QTest::newRow("clock set back")
-        << Steps { at(36000), status(reply_status, both), at(35000), count }
-        << QStringList { "00:00:00", "00:00:00" } << true;
+    QTest::newRow("line, then both up; clock set back") << Steps {
+        at(36000), status(reply_status, up), status(reply_status, both), at(35000), count
+    } << QStringList { "00:00:00", "00:00:00" } << true;
     QTest::newRow("five days and an hour")
         << Steps { at(36000, 1), status(reply_status, both), at(39600, 6), count }
         << QStringList { "121:00:00", "121:00:00" } << true;
