@@ -77,8 +77,6 @@ void tst_settings_file::write_data()
     QTest::addColumn<QByteArray>("file");
     QTest::newRow("latin-1") << Contents { Position { -0.f, 0 }, " Gerät 1 ", false }
                              << QByteArray("0,0\r\n\" Ger\xe4t 1 \"\r\n#FALSE#\r\n");
-    QTest::newRow("fraction") << Contents { Position { 1380.5, 2 }, "h", false }
-                              << QByteArray("1380.5,2\r\n\"h\"\r\n#FALSE#\r\n");
     QTest::newRow("commas and blanks, the 32-bit minimum")
         << Contents { Position { 0.1f, -2147483648.f }, " a, b ,", true }
         << QByteArray("0.1,-2147483648\r\n\" a, b ,\"\r\n#TRUE#\r\n");
