@@ -31,6 +31,8 @@ void tst_settings_file::read_data()
         << QByteArray("1,2,\" a,b,\",#FALSE#") << Contents { Position { 1, 2 }, " a,b,", false };
     QTest::newRow("empty quoted address")
         << QByteArray("1,2,\"\",#FALSE#") << Contents { Position { 1, 2 }, "", false };
+    QTest::newRow("unquoted address, blanks cut, a bare CR ends the line")
+        << QByteArray("1,2,h \t\r#FALSE#") << Contents { Position { 1, 2 }, "h", false };
     QTest::newRow("quote left open")
         << QByteArray("1,2,\"h,#FALSE#") << Contents { Position { 1, 2 }, "h,#FALSE#", true };
     QTest::newRow("left rounds to even")
