@@ -52,8 +52,9 @@ struct FakeClient : QDBusVirtualObject {
 QVariantMap shown(const QString& line)
 {
     return { { "Line", line }, { "SecondChannel", "up" }, { "LineSeconds", 3725U },
-        { "SecondChannelSeconds", 61U }, { "Address", "127.0.0.2" }, { "CanConnect", false },
-        { "CanHangUp", true }, { "CanAddChannel", true }, { "CanDropChannel", false } };
+        { "SecondChannelSeconds", 61U }, { "Address", "127.0.0.2" },
+        { "CanConnect", line == "dialing" }, { "CanHangUp", true }, { "CanAddChannel", true },
+        { "CanDropChannel", line == "dialing" } }; // every right read where --json shows them
 }
 
 } // namespace
@@ -98,8 +99,8 @@ void tst_ctl::tool_data()
     row("status", { "status" }, up, 0,
         "Line up 01:02:05, second channel up 00:01:01; device 127.0.0.2", {});
     row("status --json", { "--json", "status" }, { "dialing" }, 0,
-        R"({"address":"127.0.0.2","can":{"add_channel":true,"connect":false,)"
-        R"("drop_channel":false,"hang_up":true},"class":"dialing","line":"dialing",)"
+        R"({"address":"127.0.0.2","can":{"add_channel":true,"connect":true,)"
+        R"("drop_channel":true,"hang_up":true},"class":"dialing","line":"dialing",)"
         R"("line_seconds":3725,"second_channel":"up","second_channel_seconds":61,)"
         R"("text":"dialing, second channel up 00:01:01"})",
         {});

@@ -161,6 +161,7 @@ void tst_dialog::web_address()
     QVERIFY(d.url->grab().toImage() != unfocused); // a visible focus frame
     QCOMPARE(QAccessible::queryAccessibleInterface(d.url)->role(), QAccessible::Link);
     QTest::mousePress(d.url, Qt::LeftButton, {}, QPoint(5, 5)); // a link opens on release
+    QTest::mouseRelease(d.url, Qt::RightButton, {}, QPoint(5, 5)); // of the left button only
     events.simulate(d.url);
     QKeyEvent held(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, "\r", true); // auto-repeat
     QApplication::sendEvent(d.url, &held);
