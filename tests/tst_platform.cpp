@@ -1,6 +1,7 @@
 #include "platform/udp_socket.h"
 #include "platform/unix_signals.h"
 
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -67,7 +68,8 @@ void tst_platform::port_held_by_another()
     first->setRemoteHost(holder == "client" ? "127.0.0.1" : "192.0.2.1");
     if (holder != "client")
         first.reset();
-    const int other = holder == "program" ? bound_socket(INADDR_ANY, false) : -1;
+    int other = holder == "program" ? bound_socket(INADDR_ANY, false) : -1;
+    const auto release = qScopeGuard([&other] { close(other); }); // also after a failed check
     UdpDatagramSocket client;
     QSignalSpy errors(&client, &DatagramSocket::Error);
     client.setRemoteHost(device);
@@ -82,7 +84,7 @@ void tst_platform::port_held_by_another()
     QCOMPARE(errors[0][1].toString(), QString("Address already in use: port 9118"));
     QVERIFY_THROWS_EXCEPTION(SocketError, client.sendData("x")); // not from another port
     first.reset();
-    close(other);
+    close(std::exchange(other, -1));
     client.setRemoteHost("127.0.0.1");
     client.sendData("x");
     QVERIFY(client.isBound());
