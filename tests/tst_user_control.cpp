@@ -100,7 +100,6 @@ void tst_user_control::restoring_data()
     QTest::newRow("True as text") << "Enabled" << QVariant(" true ") << "bool true";
     QTest::newRow("False as text") << "Enabled" << QVariant("False") << "bool false";
     QTest::newRow("other text") << "Enabled" << QVariant("yes") << "error 13";
-    QTest::newRow("a font") << "Font" << font << "font Saved";
     QTest::newRow("text as a font") << "Font" << QVariant("Arial") << "error 13";
     QTest::newRow("no object as a font") << "Font" << none << "font none";
     QTest::newRow("a font as a control") << "ActiveControl" << font << "error 13";
